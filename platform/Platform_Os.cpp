@@ -82,3 +82,15 @@ std::string MapPath(const std::string& path) {
 }
 
 } // namespace vl
+
+#include <sys/resource.h>
+
+namespace vl {
+
+void SetProcessPriority(int level) {
+  // Raising priority needs privileges on this system; without them the game runs at normal priority.
+  if (level == 1) setpriority(PRIO_PROCESS, 0, -5);
+  else if (level == 2) setpriority(PRIO_PROCESS, 0, -10);
+}
+
+} // namespace vl

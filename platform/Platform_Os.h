@@ -17,3 +17,8 @@ std::string SystemTempFolder();
 std::string MapPath(const std::string& path);
 
 } // namespace vl
+
+namespace vl {
+// Applies the game's priority setting (0 normal, 1 high, 2 highest) as far as the system allows.
+void SetProcessPriority(int level);
+} // namespace vl

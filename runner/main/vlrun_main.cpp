@@ -1,1 +1,3 @@
-int main() { return 0; }
+#include "runner/Runner_Form.h"
+
+int main(int argc, char** argv) { return vl::RunnerMain(argc, argv); }

@@ -1,0 +1,343 @@
+#include "runner/Runner_Load.h"
+
+#include "data/Game_File.h"
+#include "data/Support_Stream.h"
+#include "platform/Platform.h"
+#include "platform/Platform_Os.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace vl {
+
+RRunner& Runner() {
+  static RRunner runner;
+  return runner;
+}
+
+// ---- Trace log ----------------------------------------------------------------------------------
+
+bool TraceWanted(bool argumentGiven) { return argumentGiven || GetEnvironment("QXLOG_TRACE") == "1"; }
+
+void Trace(const std::string& line) {
+  if (!Runner().rn_trace) return;
+  const fs::path log = fs::path(Runner().rn_options.ro_exepath).parent_path() / "Trace.log";
+  if (std::FILE* f = std::fopen(log.string().c_str(), "ab")) {
+    std::fprintf(f, "%s\n", line.c_str());
+    std::fclose(f);
+  }
+}
+
+void TraceBanner() {
+  const std::string stars(86, '*');
+  Trace(stars);
+  Trace("vlrun game runner, version 0.1.0");
+  Trace(stars);
+}
+
+// ---- Temporary folder ---------------------------------------------------------------------------
+
+namespace {
+
+bool TryCreateTempFolder(const fs::path& base, std::mt19937& rng, std::string& result) {
+  if (base.empty()) return false;
+  std::uniform_int_distribution<int> pick(0, 99999);
+  std::error_code ec;
+  fs::path folder;
+  do {
+    folder = base / ("vl_ttt_" + std::to_string(pick(rng)));
+  } while (fs::exists(folder, ec));
+  if (!fs::create_directories(folder, ec) || ec) return false;
+  result = folder.string();
+  return true;
+}
+
+// The base named by "tempdir.txt", else the environment ("temp", "tmp", "TMPDIR"), else the system's.
+fs::path TempBase(const std::string& exeFolder) {
+  std::ifstream named(fs::path(exeFolder) / "tempdir.txt");
+  std::string line;
+  if (named && std::getline(named, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return MapPath(line);
+  }
+  for (const char* name : {"temp", "tmp", "TMPDIR"})
+    if (auto value = GetEnvironment(name); value && !value->empty() && value->size() <= 256) return *value;
+  return SystemTempFolder();
+}
+
+} // namespace
+
+std::string CreateTempFolder(const std::string& exeFolder) {
+  std::mt19937 rng(uint32_t(std::random_device{}()));
+  std::string result;
+  std::error_code ec;
+  if (TryCreateTempFolder(TempBase(exeFolder), rng, result) || TryCreateTempFolder(SystemTempFolder(), rng, result) ||
+      TryCreateTempFolder(fs::current_path(ec), rng, result))
+    return result;
+  return {};
+}
+
+void RemoveTempFolder(const std::string& folder) {
+  if (folder.empty()) return;
+  const fs::path root = fs::path(folder).lexically_normal();
+  const std::string prefix = root.string();
+  std::error_code ec;
+  // Symbolic links are removed as links, never followed, so nothing outside the folder is touched.
+  auto visit = [&](auto& self, const fs::path& dir) -> void {
+    const bool inside = dir.lexically_normal().string().rfind(prefix, 0) == 0;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+      const fs::path entry = it->path();
+      const auto status = fs::symlink_status(entry, ec);
+      if (fs::is_directory(status)) self(self, entry);
+      else if (inside) fs::remove(entry, ec);
+    }
+    fs::remove(dir, ec);
+  };
+  if (fs::is_directory(fs::symlink_status(root, ec))) visit(visit, root);
+}
+
+// ---- Loading window -----------------------------------------------------------------------------
+
+namespace {
+
+// The picture the loading window shows when the game has no loading image of its own.
+constexpr int32_t kDefaultLoadW = 300, kDefaultLoadH = 80;
+
+struct RLoadForm {
+  std::unique_ptr<TLoadWindow> window;
+  RLoadLayout layout;
+};
+
+RLoadForm& LoadForm() {
+  static RLoadForm form;
+  return form;
+}
+
+RPixels View(const TBitmap32* bmp) {
+  if (!bmp) return {};
+  return {bmp->s_w, bmp->s_h, bmp->s_data.data()};
+}
+
+} // namespace
+
+int32_t ProgressWidth(int32_t percent, int32_t emptyWidth) {
+  return int32_t(std::nearbyint(double(percent) * double(emptyWidth) / 100.0));
+}
+
+void LoadForm_Show(bool debug) {
+  RLoadForm& form = LoadForm();
+  RGameSettings& settings = GameData().gd_settings;
+  if (!form.window) form.window = Runner().rn_platform->CreateLoadWindow();
+  RLoadLayout& layout = form.layout;
+
+  std::unique_ptr<TBitmap32> image = std::move(settings.gs_loadimage);
+  std::optional<uint32_t> key;
+  if (image && settings.gs_loadtransparent) key = image->GetPixel(0, image->s_h - 1) & 0xFFFFFF;
+  std::unique_ptr<TBitmap32> back, front;
+  if (settings.gs_showprogress) back = std::move(settings.gs_backimage), front = std::move(settings.gs_frontimage);
+  const RPixels imageView = View(image.get()), backView = View(back.get()), frontView = View(front.get());
+  form.window->SetImages(image ? &imageView : nullptr, back ? &backView : nullptr, front ? &frontView : nullptr);
+  form.window->SetTransparency(key, settings.gs_loadalpha);
+
+  layout.bar_visible = settings.gs_showprogress;
+  layout.stretch_full = settings.gs_scaleprogress;
+  layout.label_visible = debug && settings.gs_showprogress;
+  layout.client_w = image ? image->s_w : kDefaultLoadW;
+  layout.client_h = image ? image->s_h : kDefaultLoadH;
+  const RDisplayMode screen = Runner().rn_platform->CurrentDisplayMode();
+  layout.left = (screen.width - layout.client_w) / 2;
+  layout.top = (screen.height - layout.client_h) / 2;
+  layout.bar_top = layout.label_top = layout.client_h - 32;
+  layout.empty_w = layout.client_w - 2 * layout.bar_left;
+  LoadForm_Progress(0, "Loading");
+  form.window->Show();
+}
+
+void LoadForm_Progress(int32_t percent, const std::string& text) {
+  RLoadForm& form = LoadForm();
+  form.layout.full_w = ProgressWidth(percent, form.layout.empty_w);
+  form.layout.label = text;
+  if (form.window) form.window->SetLayout(form.layout);
+  Trace(text);
+  Runner().rn_platform->PumpEvents();
+}
+
+void LoadForm_Close() {
+  RLoadForm& form = LoadForm();
+  if (!form.window) return;
+  form.window->Hide();
+  form.window->SetImages(nullptr, nullptr, nullptr);
+}
+
+// ---- Loading the game file ----------------------------------------------------------------------
+
+namespace {
+
+void Fail(const std::string& message) { Runner().rn_platform->ShowMessage(message); }
+
+// Only the file name of the carried library is used, so a crafted name cannot write outside the
+// temporary folder.
+std::string LibraryFileName(const std::string& stored) {
+  std::string name = stored;
+  for (char& c : name)
+    if (c == '\\') c = '/';
+  name = fs::path(name).filename().string();
+  if (name.empty() || name == "." || name == "..") return {};
+  return name;
+}
+
+bool WriteLibrary(const std::string& storedName, const CStream& body) {
+  const std::string name = LibraryFileName(storedName);
+  if (Runner().rn_tempfolder.empty() || name.empty()) return false;
+  GameData().gd_libraryname = name;
+  return body.SaveToFile((fs::path(Runner().rn_tempfolder) / name).string());
+}
+
+enum class ELoad { Ok, Failed, Corrupt };
+
+ELoad ReadGameFile() {
+  const std::string& exe = Runner().rn_options.ro_exepath;
+  Runner().rn_platform->SetTitle(fs::path(exe).stem().string());
+  CStream stream;
+  if (!stream.LoadFromFile(exe)) return Fail("Error: Cannot read the game file."), ELoad::Failed;
+  const std::optional<size_t> marker = FindMarker(stream);
+  if (!marker) return Fail("Error: Not a valid game file."), ELoad::Failed;
+  if (!Game_Unscramble(stream, *marker)) return ELoad::Corrupt;
+
+  RGameData& game = GameData();
+  if (!Game_ReadHeader(stream, *marker, game)) return Fail("Error: Wrong version number."), ELoad::Failed;
+  if (!Settings_Load(stream, game.gd_settings)) return Fail("Error: Error in resource data."), ELoad::Failed;
+
+  LoadForm_Progress(1, "Reading data");
+  LoadForm_Show(game.gd_debug);
+
+  auto [libraryName, library] = Game_ReadLibrary(stream);
+  if (!WriteLibrary(libraryName, *library)) return Fail("Error: Failed to initialize D3DX."), ELoad::Failed;
+
+  auto block = Game_ReadResourceHead(stream, game);
+  if (!Load_Resources(*block)) return Fail("Error: Error in resource data."), ELoad::Failed;
+  return ELoad::Ok;
+}
+
+} // namespace
+
+bool Load_Resources(CStream& block) {
+  for (size_t i = 0; i < kSections.size(); ++i) {
+    const RSection& section = kSections[i];
+    LoadForm_Progress(section.percent, section.text);
+    if (!section.read(block, GameData())) {
+      if (i == 0) Fail("Error in loading extension packages.");
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Load_GameFile() {
+  ELoad result;
+  try {
+    result = ReadGameFile();
+  } catch (const std::exception&) {
+    Fail("Failed to load the game data. File seems corrupted.");
+    return false;
+  }
+  Runner().rn_corrupt = result == ELoad::Corrupt;
+  return result == ELoad::Ok;
+}
+
+// ---- Preparing the game -------------------------------------------------------------------------
+
+namespace {
+
+// Steps whose subsystems are not part of the runner yet.
+bool NothingToPrepare() { return true; }
+
+struct RPrepareStep {
+  int32_t percent;
+  const char* text;
+  bool (*work)();
+  const char* failure; // null: the run ends without a message
+};
+
+constexpr RPrepareStep kPrepareSteps[] = {
+    {50, "Extracting included files", NothingToPrepare, "Failed to extract the included files."},
+    {55, "Preparing extension pacakges", NothingToPrepare, "Failed to prepare extension packages."},
+    {60, "Preparing constants", NothingToPrepare, "Failed to define the constants."},
+    {61, "Preparing triggers", NothingToPrepare, "Failed to prepare triggers."},
+    {62, "Compiling scripts", NothingToPrepare, "Failed to compile the scripts."},
+    {70, "Compiling time line actions", NothingToPrepare, "Failed to compile the actions in the time lines."},
+    {72, "Compiling object actions", NothingToPrepare, "Failed to compile the actions in the objects."},
+    {80, "Preparing sounds", NothingToPrepare, "Failed to prepare the sounds."},
+    {90, "Preparing graphics", Init_Graphics, nullptr},
+};
+
+int32_t Pick(int32_t code, std::initializer_list<int32_t> values) {
+  if (code < 1 || code > int32_t(values.size())) return 0;
+  return values.begin()[code - 1];
+}
+
+} // namespace
+
+void Set_Priority() { SetProcessPriority(GameData().gd_settings.gs_priority); }
+
+bool Prepare_Game() {
+  Set_Priority();
+  for (const RPrepareStep& step : kPrepareSteps) {
+    LoadForm_Progress(step.percent, step.text);
+    if (!step.work()) {
+      if (step.failure) Fail(step.failure);
+      return false;
+    }
+  }
+  LoadForm_Progress(100, "Ready");
+  LoadForm_Close();
+  return true;
+}
+
+bool Init_Graphics() {
+  const RGameSettings& settings = GameData().gd_settings;
+  TPlatform& platform = *Runner().rn_platform;
+  RDisplayMode wanted;
+  bool change = false;
+  if (settings.gs_changeresolution) {
+    wanted.bits = Pick(settings.gs_colordepth, {16, 32});
+    const int32_t widths[] = {320, 640, 800, 1024, 1280, 1600}, heights[] = {240, 480, 600, 768, 1024, 1200};
+    if (settings.gs_resolution >= 1 && settings.gs_resolution <= 6)
+      wanted.width = widths[settings.gs_resolution - 1], wanted.height = heights[settings.gs_resolution - 1];
+    wanted.frequency = Pick(settings.gs_frequency, {60, 70, 85, 100, 120});
+    change = wanted.bits || wanted.width || wanted.frequency;
+  }
+  const int32_t depth = platform.CurrentDisplayMode().bits;
+  if (wanted.bits == 0 && depth != 16 && depth != 32) {
+    if (!platform.AskYesNo("This application requires 16-bit or 32-bit color mode. Should I switch to a valid color mode?",
+                           true))
+      return false;
+    wanted.bits = 16;
+    change = true;
+  }
+  if (change) platform.SetDisplayMode(wanted);
+  Trace("Init_Graphics :: GR_D3D_Init");
+  Trace("Init_Graphics :: Background_InitTextures");
+  Trace("Init_Graphics :: Sprite_InitTextures");
+  Trace("Init_Graphics :: Background_FontTextures");
+  Trace("Init_Graphics :: GR_D3D_Start_Frame");
+  Trace("Init_Graphics :: Finished");
+  return true;
+}
+
+void Finish_Game() {
+  // Graphics, sound and included files are released here as those subsystems arrive.
+}
+
+bool Play_Game() {
+  if (!Load_GameFile()) return false;
+  if (!Prepare_Game()) return false;
+  return true;
+}
+
+} // namespace vl
