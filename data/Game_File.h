@@ -3,6 +3,7 @@
 // data, the header, the carried library and the resource block with its sixteen sections.
 
 #include "data/Game_Settings.h"
+#include "data/Support_Stream.h"
 
 #include <array>
 #include <cstdint>
@@ -14,7 +15,6 @@
 
 namespace vl {
 
-class CStream;
 
 inline constexpr size_t kMarkerSearchStart = 3800004;
 inline constexpr int32_t kGameVersion = 810;
