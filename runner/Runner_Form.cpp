@@ -66,6 +66,8 @@ int RunnerMain(int argc, char** argv) {
     return kExitUsage;
   }
   runner.rn_platform = platform.get();
+  std::unique_ptr<TLoadWindow> loadWindow = platform->CreateLoadWindow();
+  runner.rn_loadwindow = loadWindow.get();
 
   const std::string exeFolder = std::filesystem::path(options.ro_exepath).parent_path().string();
   runner.rn_tempfolder = CreateTempFolder(exeFolder);
@@ -76,6 +78,7 @@ int RunnerMain(int argc, char** argv) {
 
   const int status = RunGame(runner);
   RemoveTempFolder(runner.rn_tempfolder);
+  runner.rn_loadwindow = nullptr;
   runner.rn_platform = nullptr;
   return status;
 }

@@ -108,16 +108,6 @@ namespace {
 // The picture the loading window shows when the game has no loading image of its own.
 constexpr int32_t kDefaultLoadW = 300, kDefaultLoadH = 80;
 
-struct RLoadForm {
-  std::unique_ptr<TLoadWindow> window;
-  RLoadLayout layout;
-};
-
-RLoadForm& LoadForm() {
-  static RLoadForm form;
-  return form;
-}
-
 RPixels View(const TBitmap32* bmp) {
   if (!bmp) return {};
   return {bmp->s_w, bmp->s_h, bmp->s_data.data()};
@@ -130,10 +120,9 @@ int32_t ProgressWidth(int32_t percent, int32_t emptyWidth) {
 }
 
 void LoadForm_Show(bool debug) {
-  RLoadForm& form = LoadForm();
   RGameSettings& settings = GameData().gd_settings;
-  if (!form.window) form.window = Runner().rn_platform->CreateLoadWindow();
-  RLoadLayout& layout = form.layout;
+  TLoadWindow* window = Runner().rn_loadwindow;
+  RLoadLayout& layout = Runner().rn_loadlayout;
 
   std::unique_ptr<TBitmap32> image = std::move(settings.gs_loadimage);
   std::optional<uint32_t> key;
@@ -141,8 +130,10 @@ void LoadForm_Show(bool debug) {
   std::unique_ptr<TBitmap32> back, front;
   if (settings.gs_showprogress) back = std::move(settings.gs_backimage), front = std::move(settings.gs_frontimage);
   const RPixels imageView = View(image.get()), backView = View(back.get()), frontView = View(front.get());
-  form.window->SetImages(image ? &imageView : nullptr, back ? &backView : nullptr, front ? &frontView : nullptr);
-  form.window->SetTransparency(key, settings.gs_loadalpha);
+  if (window) {
+    window->SetImages(image ? &imageView : nullptr, back ? &backView : nullptr, front ? &frontView : nullptr);
+    window->SetTransparency(key, settings.gs_loadalpha);
+  }
 
   layout.bar_visible = settings.gs_showprogress;
   layout.stretch_full = settings.gs_scaleprogress;
@@ -155,23 +146,23 @@ void LoadForm_Show(bool debug) {
   layout.bar_top = layout.label_top = layout.client_h - 32;
   layout.empty_w = layout.client_w - 2 * layout.bar_left;
   LoadForm_Progress(0, "Loading");
-  form.window->Show();
+  if (window) window->Show();
 }
 
 void LoadForm_Progress(int32_t percent, const std::string& text) {
-  RLoadForm& form = LoadForm();
-  form.layout.full_w = ProgressWidth(percent, form.layout.empty_w);
-  form.layout.label = text;
-  if (form.window) form.window->SetLayout(form.layout);
+  RLoadLayout& layout = Runner().rn_loadlayout;
+  layout.full_w = ProgressWidth(percent, layout.empty_w);
+  layout.label = text;
+  if (Runner().rn_loadwindow) Runner().rn_loadwindow->SetLayout(layout);
   Trace(text);
   Runner().rn_platform->PumpEvents();
 }
 
 void LoadForm_Close() {
-  RLoadForm& form = LoadForm();
-  if (!form.window) return;
-  form.window->Hide();
-  form.window->SetImages(nullptr, nullptr, nullptr);
+  TLoadWindow* window = Runner().rn_loadwindow;
+  if (!window) return;
+  window->Hide();
+  window->SetImages(nullptr, nullptr, nullptr);
 }
 
 // ---- Loading the game file ----------------------------------------------------------------------
@@ -200,11 +191,7 @@ bool WriteLibrary(const std::string& storedName, const CStream& body) {
 
 enum class ELoad { Ok, Failed, Corrupt };
 
-ELoad ReadGameFile() {
-  const std::string& exe = Runner().rn_options.ro_exepath;
-  Runner().rn_platform->SetTitle(fs::path(exe).stem().string());
-  CStream stream;
-  if (!stream.LoadFromFile(exe)) return Fail("Error: Cannot read the game file."), ELoad::Failed;
+ELoad ReadGame(CStream& stream) {
   const std::optional<size_t> marker = FindMarker(stream);
   if (!marker) return Fail("Error: Not a valid game file."), ELoad::Failed;
   if (!Game_Unscramble(stream, *marker)) return ELoad::Corrupt;
@@ -238,16 +225,24 @@ bool Load_Resources(CStream& block) {
   return true;
 }
 
-bool Load_GameFile() {
+bool Load_GameStream(CStream& stream) {
   ELoad result;
   try {
-    result = ReadGameFile();
+    result = ReadGame(stream);
   } catch (const std::exception&) {
     Fail("Failed to load the game data. File seems corrupted.");
     return false;
   }
   Runner().rn_corrupt = result == ELoad::Corrupt;
   return result == ELoad::Ok;
+}
+
+bool Load_GameFile() {
+  const std::string& exe = Runner().rn_options.ro_exepath;
+  Runner().rn_platform->SetTitle(fs::path(exe).stem().string());
+  CStream stream;
+  if (!stream.LoadFromFile(exe)) return Fail("Error: Cannot read the game file."), false;
+  return Load_GameStream(stream);
 }
 
 // ---- Preparing the game -------------------------------------------------------------------------

@@ -2,6 +2,8 @@
 // Start-up and shutdown: the temporary folder, the trace log, reading the game file, preparing
 // everything before the first step and tearing it down at the end.
 
+#include "platform/Platform.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -10,8 +12,6 @@
 namespace vl {
 
 class CStream;
-class TPlatform;
-class TLoadWindow;
 struct RGameSettings;
 
 // What the command line asks of a run.
@@ -26,6 +26,8 @@ struct RRunOptions {
 // Process-wide start-up state.
 struct RRunner {
   TPlatform* rn_platform = nullptr;
+  TLoadWindow* rn_loadwindow = nullptr; // created with the other windows at start
+  RLoadLayout rn_loadlayout;
   RRunOptions rn_options;
   bool rn_trace = false;
   std::string rn_tempfolder; // empty when it could not be created
@@ -51,6 +53,8 @@ void LoadForm_Progress(int32_t percent, const std::string& text);
 void LoadForm_Close();
 
 bool Load_GameFile();
+// Everything of Load_GameFile after reading the file: the executable's bytes are in `stream`.
+bool Load_GameStream(CStream& stream);
 bool Load_Resources(CStream& block);
 bool Prepare_Game();
 bool Init_Graphics();
