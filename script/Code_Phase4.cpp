@@ -3,8 +3,7 @@
 #include "script/Code_Error.h"
 #include "script/Code_Main.h"
 #include "script/Code_Operator.h"
-
-#include <algorithm>
+#include "script/Variable_Class.h"
 
 namespace vl {
 
@@ -22,7 +21,11 @@ public:
     RToken& node = f_tree.t_nodes[n];
     switch (node.kind) {
     case NODE_VAR:
-      for (int32_t i = 0; i < count; ++i) f_locals.push_back(Child(node, i).ind);
+      for (int32_t i = 0; i < count; ++i) {
+        size_t n = size_t(Child(node, i).ind - kFirstUserVariable);
+        if (n >= f_locals.size()) f_locals.resize(n + 1);
+        f_locals[n] = true;
+      }
       return true;
     case NODE_VARIABLE: return Variable(node);
     case NODE_UNARY: {
@@ -55,11 +58,15 @@ private:
     node.value = std::move(value);
   }
 
+  bool IsLocal(int32_t id) const {
+    size_t n = size_t(id) - kFirstUserVariable; // built-in identifiers wrap around to huge values
+    return id >= kFirstUserVariable && n < f_locals.size() && f_locals[n];
+  }
+
   bool Variable(RToken& node) {
     RToken& scope = Child(node, 0);
     if (scope.kind != NODE_CONSTANT) return true;
-    if (scope.value.IsReal() && scope.value.Real() == double(SCOPE_UNQUALIFIED) &&
-        std::find(f_locals.begin(), f_locals.end(), node.ind) != f_locals.end())
+    if (scope.value.IsReal() && scope.value.Real() == double(SCOPE_UNQUALIFIED) && IsLocal(node.ind))
       scope.value = RValue(double(SCOPE_LOCAL));
     if (node.itemnumb != 1) return true;
     if (scope.value.IsString()) {
@@ -74,7 +81,7 @@ private:
 
   const CCode& f_code;
   RParseTree& f_tree;
-  std::vector<int32_t> f_locals;
+  std::vector<bool> f_locals; // by user-variable number: declared with var so far
 };
 
 // Breadth-first order puts the children of every node next to each other.
