@@ -119,6 +119,8 @@ void ReadGame(const json& doc, const fs::path& folder, RGameProject& project) {
   RGameData& game = project.gp_game;
   game.gd_libraryname = "D3DX8.dll";
   game.gd_roomorder = {0};
+  game.gd_lastinstanceid = 100000; // instance ids live at 100000 and above
+  game.gd_lasttileid = 10000000;
   for (const auto& [key, value] : doc.items()) {
     if (key == "game_id") game.gd_gameid = value.get<int32_t>();
     else if (key == "guid") game.gd_guid = ParseGuid(value.get<std::string>());

@@ -1,0 +1,1 @@
+fuzz_target(fuzz_container ${CMAKE_CURRENT_LIST_DIR}/Fuzz_Container.cpp vl_runner vl_testsupport)
