@@ -212,7 +212,8 @@ std::unique_ptr<CStream> CStream::ReadStreamC() {
   zs.next_in = m_data.data() + m_pos;
   zs.avail_in = uInt(n);
   std::vector<uint8_t>& out = result->m_data;
-  out.resize(std::max<size_t>(size_t(n) * 4, 1024));
+  // Game data is mostly compressed images and sounds: twice the packed size is a good first guess.
+  out.resize(std::max<size_t>(size_t(n) * 2, 1024));
   int rc = Z_OK;
   while (rc != Z_STREAM_END) {
     if (zs.total_out == out.size()) out.resize(out.size() * 2);

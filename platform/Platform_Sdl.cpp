@@ -5,6 +5,7 @@
 #include <SDL_shape.h>
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 #include <vector>
 
@@ -123,8 +124,10 @@ public:
   ~TSdlPlatform() override { SDL_Quit(); }
   bool IsHeadless() const override { return false; }
 
+  // Without a way to show a box (no window manager, dummy video driver) the text goes to stderr.
   void ShowMessage(const std::string& text) override {
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, Title().c_str(), text.c_str(), nullptr);
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, Title().c_str(), text.c_str(), nullptr) != 0)
+      std::fprintf(stderr, "%s\n", text.c_str());
   }
 
   bool AskYesNo(const std::string& text, bool defaultYes) override {
@@ -134,7 +137,10 @@ public:
     };
     const SDL_MessageBoxData data{SDL_MESSAGEBOX_INFORMATION, nullptr, Title().c_str(), text.c_str(), 2, buttons, nullptr};
     int answer = defaultYes ? 1 : 0;
-    if (SDL_ShowMessageBox(&data, &answer) != 0) return defaultYes;
+    if (SDL_ShowMessageBox(&data, &answer) != 0) {
+      std::fprintf(stderr, "%s [%s]\n", text.c_str(), defaultYes ? "Yes" : "No");
+      return defaultYes;
+    }
     return answer == 1;
   }
 

@@ -41,6 +41,14 @@ TEST_F(VlpackVlrun, ExampleGameStandaloneAndAppended) {
   EXPECT_TRUE(fs::is_empty(tmp.Path()));
 }
 
+TEST_F(VlpackVlrun, WindowBackendWithoutADisplay) {
+  const std::string game = dir / "window.vlg";
+  ASSERT_EQ(RunCommand(Vlpack() + " " + Quote(SourceFile("examples/hello")) + " -o " + Quote(game)).status, 0);
+  const RProcessResult r = RunCommand("env SDL_VIDEODRIVER=dummy TMPDIR=" + Quote(tmp.Path().string()) + " " + Vlrun() +
+                                      " " + Quote(game));
+  EXPECT_EQ(r.status, 0) << r.err;
+}
+
 TEST_F(VlpackVlrun, TraceLogBesideTheGame) {
   const std::string game = dir / "traced.vlg";
   ASSERT_EQ(RunCommand(Vlpack() + " " + Quote(SourceFile("examples/hello")) + " -o " + Quote(game)).status, 0);
