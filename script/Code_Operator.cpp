@@ -56,14 +56,6 @@ bool Fail(const CCode& code, int32_t position, const char* message) {
   return false;
 }
 
-// A shift count: the lowest 8 bits of the rounded count.
-int64_t Shift(uint64_t v, double count, bool left) {
-  unsigned n = static_cast<uint64_t>(RoundToInt64(count)) & 0xFF;
-  if (n >= 64 && n < 128) return 0;
-  if (n >= 128) n %= 32;
-  return static_cast<int64_t>(left ? v << n : v >> n);
-}
-
 bool Repeat(const CCode& code, int32_t position, double count, const RValue& text, RValue& result) {
   int32_t n = RoundToInt32(count);
   std::string_view s = text.Str();
@@ -95,20 +87,6 @@ bool Concat(const CCode& code, int32_t position, const RValue& right, RValue& le
   return true;
 }
 
-// The comparison operators on a difference d (l - r, or the sign of a string comparison).
-bool Compare(int32_t op, long double d) {
-  constexpr long double e = 1e-13L;
-  switch (op) {
-  case OP_EQUAL:
-  case OP_EQUAL2: return -e < d && d < e;
-  case OP_NOT_EQUAL: return d < -e || d > e;
-  case OP_LESS: return d < -e;
-  case OP_LESS_EQUAL: return d <= e;
-  case OP_GREATER_EQUAL: return d >= -e;
-  default: return d > e; // OP_GREATER
-  }
-}
-
 const char* WrongTypeMessage(int32_t op) {
   switch (op) {
   case OP_PLUS: return "Wrong type of arguments to +.";
@@ -125,7 +103,7 @@ const char* WrongTypeMessage(int32_t op) {
   case OP_BIT_XOR: return "Wrong type of arguments for ^.";
   case OP_SHIFT_LEFT: return "Wrong type of arguments for <<.";
   case OP_SHIFT_RIGHT: return "Wrong type of arguments for >>.";
-  default: return "Cannot compare arguments.";
+  default: return nullptr;
   }
 }
 
@@ -134,6 +112,20 @@ bool IsComparison(int32_t op) {
 }
 
 } // namespace
+
+int64_t detail::Shift(int64_t v, double count, bool left) {
+  unsigned n = static_cast<uint64_t>(RoundToInt64(count)) & 0xFF;
+  if (n >= 64 && n < 128) return 0;
+  if (n >= 128) n %= 32;
+  auto bits = static_cast<uint64_t>(v);
+  return static_cast<int64_t>(left ? bits << n : bits >> n);
+}
+
+int32_t detail::TruncatedQuotient(double l, double r) {
+  double q = std::trunc(static_cast<double>(static_cast<long double>(l) / r));
+  int64_t t = q >= -9223372036854775808.0 && q < 9223372036854775808.0 ? static_cast<int64_t>(q) : INT64_MIN;
+  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(t)));
+}
 
 int CompareStrings(const RValue& a, const RValue& b) {
   std::string_view x = a.Str(), y = b.Str();
@@ -162,67 +154,29 @@ bool UnaryOperation(const CCode& code, int32_t position, int32_t op, RValue& val
 }
 
 bool BinaryOperation(const CCode& code, int32_t position, int32_t op, const RValue& right, RValue& left) {
+  if (left.IsReal() && right.IsReal()) {
+    double result;
+    if (RealOperation(op, left.Real(), right.Real(), result)) {
+      left.SetReal(result);
+      return true;
+    }
+    if (op == OP_DIVIDE || op == OP_DIV) return Fail(code, position, "Division by 0.");
+    if (op == OP_MOD) return Fail(code, position, "Modulo by 0.");
+    return Fail(code, position, "Internal error: unknown binary operator.");
+  }
   if (IsComparison(op)) {
     if (left.Kind() != right.Kind()) return Fail(code, position, "Cannot compare arguments.");
-    long double d = left.IsReal() ? static_cast<long double>(left.Real()) - right.Real()
-                                  : static_cast<long double>(CompareStrings(left, right));
-    left.SetReal(Compare(op, d) ? 1 : 0);
+    int d = CompareStrings(left, right);
+    double result;
+    RealOperation(op, d, 0, result);
+    left.SetReal(result);
     return true;
   }
   if (op == OP_PLUS && left.IsString() && right.IsString()) return Concat(code, position, right, left);
   if (op == OP_TIMES && left.IsReal() && right.IsString())
     return Repeat(code, position, left.Real(), right, left);
-  switch (op) {
-  case OP_PLUS:
-  case OP_MINUS:
-  case OP_TIMES:
-  case OP_DIVIDE:
-  case OP_DIV:
-  case OP_MOD:
-  case OP_AND:
-  case OP_OR:
-  case OP_XOR:
-  case OP_BIT_OR:
-  case OP_BIT_AND:
-  case OP_BIT_XOR:
-  case OP_SHIFT_LEFT:
-  case OP_SHIFT_RIGHT: break;
-  default: return Fail(code, position, "Internal error: unknown binary operator.");
-  }
-  if (!left.IsReal() || !right.IsReal()) return Fail(code, position, WrongTypeMessage(op));
-  double l = left.Real(), r = right.Real();
-  double result;
-  switch (op) {
-  case OP_PLUS: result = l + r; break;
-  case OP_MINUS: result = l - r; break;
-  case OP_TIMES: result = static_cast<double>(static_cast<long double>(l) * r); break;
-  case OP_DIVIDE:
-    if (r == 0) return Fail(code, position, "Division by 0.");
-    result = static_cast<double>(static_cast<long double>(l) / r);
-    break;
-  case OP_DIV:
-  case OP_MOD: {
-    if (r == 0) return Fail(code, position, op == OP_DIV ? "Division by 0." : "Modulo by 0.");
-    double q = std::trunc(static_cast<double>(static_cast<long double>(l) / r));
-    int64_t t64 =
-        q >= -9223372036854775808.0 && q < 9223372036854775808.0 ? static_cast<int64_t>(q) : INT64_MIN;
-    auto t = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(t64)));
-    result = op == OP_DIV ? t : static_cast<double>(l - static_cast<long double>(t) * r);
-    break;
-  }
-  case OP_AND: result = IsTrue(l) && IsTrue(r); break;
-  case OP_OR: result = IsTrue(l) || IsTrue(r); break;
-  case OP_XOR: result = IsTrue(l) != IsTrue(r); break;
-  case OP_BIT_OR: result = static_cast<double>(RoundToInt64(l) | RoundToInt64(r)); break;
-  case OP_BIT_AND: result = static_cast<double>(RoundToInt64(l) & RoundToInt64(r)); break;
-  case OP_BIT_XOR: result = static_cast<double>(RoundToInt64(l) ^ RoundToInt64(r)); break;
-  case OP_SHIFT_LEFT:
-    result = static_cast<double>(Shift(static_cast<uint64_t>(RoundToInt64(l)), r, true));
-    break;
-  default: result = static_cast<double>(Shift(static_cast<uint64_t>(RoundToInt64(l)), r, false)); break;
-  }
-  left.SetReal(result);
-  return true;
+  const char* message = WrongTypeMessage(op);
+  return Fail(code, position, message ? message : "Internal error: unknown binary operator.");
 }
 
 } // namespace vl

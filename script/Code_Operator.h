@@ -17,6 +17,10 @@ inline bool IsTrue(double v) {
 int64_t RoundToInt64(double v);
 int32_t RoundToInt32(double v);
 
+// The operators on two reals without any failure: false when op needs the general path (a division
+// by zero or an unknown operator), which then records the message.
+inline bool RealOperation(int32_t op, double l, double r, double& result);
+
 // Apply op to value in place. On failure the message is recorded at position of code and the
 // value is left as it was.
 bool UnaryOperation(const CCode& code, int32_t position, int32_t op, RValue& value);
@@ -25,5 +29,53 @@ bool BinaryOperation(const CCode& code, int32_t position, int32_t op, const RVal
 
 // Compares two strings by their UTF-16 code units: negative, zero or positive.
 int CompareStrings(const RValue& a, const RValue& b);
+
+namespace detail {
+// A shift of the 64-bit pattern by the lowest 8 bits of the rounded count.
+int64_t Shift(int64_t v, double count, bool left);
+// The truncated quotient of div, kept as a signed 32-bit integer.
+int32_t TruncatedQuotient(double l, double r);
+} // namespace detail
+
+inline bool RealOperation(int32_t op, double l, double r, double& result) {
+  constexpr long double e = 1e-13L; // comparison tolerance, in extended precision
+  switch (op) {
+  case 210: result = l + r; return true;
+  case 211: result = l - r; return true;
+  // Multiplication and division are carried out in extended precision.
+  case 212: result = static_cast<double>(static_cast<long double>(l) * r); return true;
+  case 213:
+    if (r == 0) return false;
+    result = static_cast<double>(static_cast<long double>(l) / r);
+    return true;
+  case 214:
+    if (r == 0) return false;
+    result = detail::TruncatedQuotient(l, r);
+    return true;
+  case 215:
+    if (r == 0) return false;
+    result = static_cast<double>(l - static_cast<long double>(detail::TruncatedQuotient(l, r)) * r);
+    return true;
+  case 201: result = IsTrue(l) && IsTrue(r); return true;
+  case 202: result = IsTrue(l) || IsTrue(r); return true;
+  case 216: result = IsTrue(l) != IsTrue(r); return true;
+  case 217: result = static_cast<double>(RoundToInt64(l) | RoundToInt64(r)); return true;
+  case 218: result = static_cast<double>(RoundToInt64(l) & RoundToInt64(r)); return true;
+  case 219: result = static_cast<double>(RoundToInt64(l) ^ RoundToInt64(r)); return true;
+  case 221: result = static_cast<double>(detail::Shift(RoundToInt64(l), r, true)); return true;
+  case 222: result = static_cast<double>(detail::Shift(RoundToInt64(l), r, false)); return true;
+  }
+  long double d = static_cast<long double>(l) - r;
+  switch (op) {
+  case 101:
+  case 206: result = -e < d && d < e; return true;
+  case 207: result = d < -e || d > e; return true;
+  case 204: result = d < -e; return true;
+  case 205: result = d <= e; return true;
+  case 208: result = d >= -e; return true;
+  case 209: result = d > e; return true;
+  default: return false;
+  }
+}
 
 } // namespace vl

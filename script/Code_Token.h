@@ -144,6 +144,8 @@ struct RToken {
   int32_t position = 0;
   int32_t items = 0;
   int32_t itemnumb = 0;
+  // Where a variable access last found its variable in a list; only a hint, checked on use.
+  mutable int32_t slot = 0;
   RValue value;
 };
 

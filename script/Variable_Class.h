@@ -40,6 +40,13 @@ public:
   // The variable with that identifier, or null; searches from the newest.
   RVariable* Find(int32_t id);
   const RVariable* Find(int32_t id) const;
+  // Find that tries the entry at hint first and leaves the entry found there.
+  RVariable* Find(int32_t id, int32_t& hint) {
+    if (size_t(hint) < v_vars.size() && v_vars[hint].ind == id) return &v_vars[hint];
+    RVariable* var = Find(id);
+    if (var) hint = static_cast<int32_t>(var - v_vars.data());
+    return var;
+  }
 
   void SaveToStream(CStream& stream) const;
   // A list of another version reads as empty and the rest of the stream is left alone.

@@ -1,27 +1,132 @@
 #include "tests/script/Script_Test_Support.h"
 
+#include "script/Code_Error.h"
+#include "script/Code_Exec.h"
+#include "script/Code_Function.h"
+#include "script/Code_Host.h"
 #include "script/Variable_BuiltIn.h"
 #include "script/Variable_Class.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fmt/format.h>
+#include <iterator>
+#include <memory>
+#include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace vl::test {
 
 namespace {
 
+struct RTestScript {
+  const char* name;
+  const char* text;
+};
+
+// Script n has the function identifier 100000 + n.
+constexpr RTestScript kScripts[] = {
+    {"scr", "return argument0 + argument1"},
+    {"count_args", "return argument_count"},
+    {"outer", "x = inner(1)"},
+    {"inner", "a = 1\r\nreturn argument0 + \"a\""},
+    {"uses3", "return argument3"},
+    {"uses_array", "return argument[1] + argument3"},
+    {"fact", "if (argument0 <= 1) return 1; return argument0 * fact(argument0 - 1)"},
+    {"recurse", "return recurse()"},
+    {"third", "return argument2"},
+    {"set_arg", "argument0 = 99; return argument0"},
+    {"var_user", "var t; t = argument0; return t"},
+    {"bump_i", "i = 5; return 7"},
+};
+
 struct RTestFunction {
   const char* name;
-  int32_t id;
   int32_t args;
+  TFunctionRoutine routine;
 };
 
-constexpr RTestFunction kFunctions[] = {
-    {"abs", 0, 1}, {"min", 1, -1}, {"f3", 2, 3}, {"instance_destroy", 3, 0}, {"scr", 100000, -1},
+RTestInstance* Of(CInstance* inst) {
+  return reinterpret_cast<RTestInstance*>(inst);
+}
+
+class CTestWorldImpl;
+CTestWorldImpl* World = nullptr;
+
+void Abs(CInstance*, CInstance*, int32_t, RValue& result, const RValue* args) {
+  result = RValue(std::fabs(args[0].Real()));
+}
+void Min(CInstance*, CInstance*, int32_t argc, RValue& result, const RValue* args) {
+  if (argc == 0) return;
+  double m = args[0].Real();
+  for (int32_t i = 1; i < argc; ++i) m = std::min(m, args[i].Real());
+  result = RValue(m);
+}
+void F3(CInstance*, CInstance*, int32_t, RValue& result, const RValue* args) {
+  result = RValue(args[0].Real() + args[1].Real() + args[2].Real());
+}
+void Destroy(CInstance* self, CInstance*, int32_t, RValue&, const RValue*) {
+  Of(self)->t_deleted = true;
+}
+void Spawn(CInstance*, CInstance*, int32_t, RValue& result, const RValue*);
+void Show(CInstance*, CInstance*, int32_t argc, RValue&, const RValue* args) {
+  for (int32_t i = 0; i < argc; ++i) TestLog() += (TestLog().empty() ? "" : " ") + DumpValue(args[i]);
+}
+
+const RTestFunction kFunctions[] = {
+    {"abs", 1, Abs},     {"min", -1, Min},   {"f3", 3, F3}, {"instance_destroy", 0, Destroy},
+    {"spawn", 0, Spawn}, {"show", -1, Show},
 };
 
-bool NoGet(CInstance*, int32_t, RValue&) {
+bool GetX(CInstance* inst, int32_t, RValue& v) {
+  v = RValue(Of(inst)->t_x);
   return true;
+}
+bool SetX(CInstance* inst, int32_t, const RValue& v) {
+  Of(inst)->t_x = v.Real();
+  return true;
+}
+bool GetY(CInstance* inst, int32_t, RValue& v) {
+  v = RValue(Of(inst)->t_y);
+  return true;
+}
+bool SetY(CInstance* inst, int32_t, const RValue& v) {
+  Of(inst)->t_y = v.Real();
+  return true;
+}
+bool GetId(CInstance* inst, int32_t, RValue& v) {
+  v = RValue(double(Of(inst)->t_id));
+  return true;
+}
+bool GetArgumentCount(CInstance*, int32_t, RValue& v) {
+  v = RValue(double(ArgumentCount));
+  return true;
+}
+int32_t Slot(int32_t k) {
+  return k >= 0 && k < kMaxArguments ? k : 0;
+}
+bool GetArgument(CInstance*, int32_t k, RValue& v) {
+  v = Arguments[Slot(k)];
+  return true;
+}
+bool SetArgument(CInstance*, int32_t k, const RValue& v) {
+  Arguments[Slot(k)] = v;
+  return true;
+}
+template <int N>
+bool GetArgumentN(CInstance*, int32_t, RValue& v) {
+  v = Arguments[N];
+  return true;
+}
+template <int N>
+bool SetArgumentN(CInstance*, int32_t, const RValue& v) {
+  Arguments[N] = v;
+  return true;
+}
+template <int... N>
+void RegisterArgumentN(std::integer_sequence<int, N...>) {
+  (RegisterBuiltinVariable(fmt::format("argument{}", N), GetArgumentN<N>, SetArgumentN<N>, true), ...);
 }
 
 const char* OperatorText(int32_t op) {
@@ -118,53 +223,138 @@ std::string Dump(const CCode& code, const RToken& n) {
 } // namespace
 
 int32_t CTestNames::FindFunction(std::string_view name) const {
-  for (const auto& f : kFunctions)
-    if (name == f.name) return f.id;
-  return -1;
+  for (size_t i = 0; i < std::size(kScripts); ++i)
+    if (name == kScripts[i].name) return kFirstScriptFunction + int32_t(i);
+  return FindBuiltinFunction(name);
 }
 
 int32_t CTestNames::FunctionArgCount(int32_t id) const {
-  for (const auto& f : kFunctions)
-    if (id == f.id) return f.args;
-  return -100;
+  if (id >= kFirstScriptFunction) return -1;
+  const RFunction* f = GetBuiltinFunction(id);
+  return f ? f->f_argnumb : -100;
 }
 
 bool CTestNames::LookupName(std::string_view name, RValue& value) const {
-  if (name == "spr_ball")
-    value = RValue(3.0);
-  else if (name == "obj_wall")
-    value = RValue(7.0);
-  else if (name == "c_red")
-    value = RValue(255.0);
-  else if (name == "s_hi")
-    value = RValue(std::string_view("hi"));
-  else if (name == "self")
-    value = RValue(-1.0);
-  else if (name == "other")
-    value = RValue(-2.0);
-  else if (name == "global")
-    value = RValue(-5.0);
-  else if (name == "local")
-    value = RValue(-7.0);
-  else
-    return false;
+  static const std::pair<const char*, double> reals[] = {
+      {"obj_a", 0},   {"obj_b", 1},  {"obj_c", 2},  {"spr_ball", 3}, {"obj_wall", 7},
+      {"c_red", 255}, {"self", -1},  {"other", -2}, {"all", -3},     {"noone", -4},
+      {"global", -5}, {"local", -7}, {"true", 1},   {"false", 0},
+  };
+  for (const auto& [n, v] : reals)
+    if (name == n) {
+      value = RValue(v);
+      return true;
+    }
+  if (name != "s_hi") return false;
+  value = RValue(std::string_view("hi"));
   return true;
 }
 
 std::string CTestNames::FunctionName(int32_t id) {
-  for (const auto& f : kFunctions)
-    if (id == f.id) return f.name;
-  return fmt::format("#{}", id);
+  if (id >= kFirstScriptFunction && size_t(id - kFirstScriptFunction) < std::size(kScripts))
+    return kScripts[id - kFirstScriptFunction].name;
+  const RFunction* f = GetBuiltinFunction(id);
+  return f ? f->f_name : fmt::format("#{}", id);
 }
 
 void UseTestNames() {
   static const CTestNames names;
   SetCodeNames(&names);
   if (FindBuiltinVariable("x") >= 0) return;
-  RegisterBuiltinVariable("x", NoGet, nullptr, true);
-  RegisterBuiltinVariable("y", NoGet, nullptr, true);
-  RegisterBuiltinVariable("argument", NoGet, nullptr, true);
-  for (int i = 0; i < 16; ++i) RegisterBuiltinVariable(fmt::format("argument{}", i), NoGet, nullptr, true);
+  for (const auto& f : kFunctions) RegisterFunction(f.name, f.routine, f.args);
+  RegisterBuiltinVariable("x", GetX, SetX, true);
+  RegisterBuiltinVariable("y", GetY, SetY, true);
+  RegisterBuiltinVariable("id", GetId, nullptr, false);
+  RegisterBuiltinVariable("argument_count", GetArgumentCount, nullptr, false);
+  RegisterBuiltinVariable("argument", GetArgument, SetArgument, true);
+  RegisterArgumentN(std::make_integer_sequence<int, kMaxArguments>());
+}
+
+namespace {
+
+class CTestWorldImpl final : public CCodeHost {
+public:
+  CTestWorldImpl() {
+    for (const auto& s : kScripts) {
+      auto& code = w_scripts.emplace_back(std::make_unique<CCode>(s.text, false));
+      if (!code->Compile()) throw std::runtime_error(ErrorText);
+    }
+    for (auto [id, object] : {std::pair{100001, 0}, {100002, 1}, {100003, 1}, {100004, 2}}) {
+      auto& inst = w_room.emplace_back(std::make_unique<RTestInstance>());
+      inst->t_id = id;
+      inst->t_object = object;
+    }
+    w_room.back()->t_deleted = true;
+  }
+  CVariableList& Variables(CInstance& inst) override { return Of(&inst)->t_vars; }
+  bool IsDeleted(const CInstance& inst) const override {
+    return Of(const_cast<CInstance*>(&inst))->t_deleted;
+  }
+  int32_t InstanceId(const CInstance& inst) const override { return Of(const_cast<CInstance*>(&inst))->t_id; }
+  int32_t InstanceCount() const override { return int32_t(w_room.size()); }
+  CInstance* InstanceAt(int32_t index) const override { return AsInstance(*w_room[index]); }
+  void ObjectInstances(int32_t object, std::vector<CInstance*>& out) const override {
+    out.clear();
+    // obj_b descends from obj_a; per-object order lists obj_a's own instances first.
+    for (int32_t o : {0, 1, 2})
+      if (o == object || (object == 0 && o == 1))
+        for (const auto& inst : w_room)
+          if (inst->t_object == o) out.push_back(AsInstance(*inst));
+  }
+  const CCode* ScriptCode(int32_t n) const override {
+    return n >= 0 && size_t(n) < w_scripts.size() ? w_scripts[n].get() : nullptr;
+  }
+  std::string ScriptName(int32_t n) const override { return kScripts[n].name; }
+  bool CallExtension(int32_t, CInstance*, CInstance*, int32_t, const RValue*, RValue&) override {
+    return false;
+  }
+
+  std::vector<std::unique_ptr<RTestInstance>> w_room;
+  std::vector<std::unique_ptr<CCode>> w_scripts;
+};
+
+void Spawn(CInstance*, CInstance*, int32_t, RValue& result, const RValue*) {
+  auto& inst = World->w_room.emplace_back(std::make_unique<RTestInstance>());
+  inst->t_id = 100000 + int32_t(World->w_room.size());
+  inst->t_object = 2;
+  result = RValue(double(inst->t_id));
+}
+
+} // namespace
+
+void UseTestWorld() {
+  UseTestNames();
+  static std::unique_ptr<CTestWorldImpl> world;
+  world = std::make_unique<CTestWorldImpl>();
+  World = world.get();
+  SetCodeHost(World);
+  ResetGlobals();
+  TestLog().clear();
+  TreatUninitializedAsZero = false;
+  StrictArgumentCount = false;
+  ArgumentCount = 0;
+  for (RValue& a : Arguments) a = RValue();
+}
+
+RTestInstance& TestInstance(int32_t id) {
+  for (auto& inst : World->w_room)
+    if (inst->t_id == id) return *inst;
+  throw std::out_of_range("no test instance");
+}
+
+CInstance* AsInstance(RTestInstance& inst) {
+  return reinterpret_cast<CInstance*>(&inst);
+}
+
+std::string& TestLog() {
+  static std::string log;
+  return log;
+}
+
+bool RunTestCode(std::string_view text, bool isexpression, RValue& result) {
+  CCode code(text, isexpression);
+  if (!code.Compile()) return false;
+  return RunCode(AsInstance(TestInstance(100001)), AsInstance(TestInstance(100002)), code, result);
 }
 
 std::string DumpValue(const RValue& v) {

@@ -1,0 +1,557 @@
+#include "script/Code_Exec.h"
+
+#include "script/Code_Error.h"
+#include "script/Code_Function.h"
+#include "script/Code_Host.h"
+#include "script/Code_Main.h"
+#include "script/Code_Operator.h"
+#include "script/Variable_BuiltIn.h"
+#include "script/Variable_Class.h"
+
+#include <string>
+#include <vector>
+
+namespace vl {
+
+namespace {
+
+CCodeHost* Host = nullptr;
+
+// Nested runs (script calls) allowed before the machine stack would run out.
+constexpr int kMaxRunDepth = 400;
+int RunDepth = 0;
+
+// Identifiers below this reach an instance's built-in variables.
+constexpr int32_t kBuiltinLimit = 10000;
+// Scope values from this on are instance ids; below it, from 0 on, object indices.
+constexpr int32_t kFirstInstanceId = 100000;
+
+// Remembered positions of the instance-id lookup.
+int32_t IdPosition1 = -1, IdPosition2 = -1;
+
+CInstance* FindInstanceById(int32_t id) {
+  const int32_t count = Host->InstanceCount();
+  for (int32_t pos : {IdPosition1, IdPosition2})
+    if (pos >= 0 && pos < count)
+      if (CInstance* inst = Host->InstanceAt(pos); inst && Host->InstanceId(*inst) == id)
+        return Host->IsDeleted(*inst) ? nullptr : inst;
+  IdPosition2 = IdPosition1;
+  IdPosition1 = -1;
+  for (int32_t pos = count - 1; pos >= 0; --pos) {
+    CInstance* inst = Host->InstanceAt(pos);
+    if (inst && Host->InstanceId(*inst) == id) {
+      IdPosition1 = pos;
+      return Host->IsDeleted(*inst) ? nullptr : inst;
+    }
+  }
+  return nullptr;
+}
+
+// A resolved variable reference: owner scope, identifier, combined index.
+struct RRef {
+  int32_t scope;
+  int32_t id;
+  int32_t k;
+};
+
+int32_t CompoundOperator(int32_t assign) {
+  switch (assign) {
+  case SYM_ADD_ASSIGN: return OP_PLUS;
+  case SYM_SUB_ASSIGN: return OP_MINUS;
+  case SYM_MUL_ASSIGN: return OP_TIMES;
+  case SYM_DIV_ASSIGN: return OP_DIVIDE;
+  case SYM_OR_ASSIGN: return OP_BIT_OR;
+  case SYM_AND_ASSIGN: return OP_BIT_AND;
+  default: return OP_BIT_XOR; // SYM_XOR_ASSIGN
+  }
+}
+
+bool SameCase(const RValue& a, const RValue& b) {
+  if (a.Kind() != b.Kind()) return false;
+  return a.IsReal() ? a.Real() == b.Real() : a.Str() == b.Str();
+}
+
+class CRun {
+public:
+  CRun(CInstance* self, CInstance* other, const CCode& code, RValue& result)
+      : r_code(code), r_nodes(code.i_token.data()), r_self(self), r_other(other),
+        r_selfvars(&Host->Variables(*self)), r_result(result) {}
+
+  bool Eval(const RToken& n, RValue& out);
+  int Exec(const RToken& n);
+
+private:
+  const RToken& Child(const RToken& n, int32_t i) const { return r_nodes[n.items + i]; }
+  bool Fail(int32_t position, std::string_view message) {
+    RecordError(r_code, position, message);
+    return false;
+  }
+  int FailCode(int32_t position, std::string_view message) {
+    RecordError(r_code, position, message);
+    return EXEC_ERROR;
+  }
+
+  bool Reference(const RToken& n, RRef& ref);
+  bool Index(const RToken& n, int32_t& index);
+  bool Read(const RRef& ref, const RToken& node, RValue& out);
+  bool ReadOwner(const RRef& ref, const RToken& node, RValue& out);
+  bool ReadInstance(CInstance* inst, CVariableList& vars, const RRef& ref, const RToken& node, RValue& out);
+  bool Write(const RRef& ref, const RToken& node, const RValue& value);
+  bool WriteInstance(CInstance* inst, CVariableList& vars, const RRef& ref, const RToken& node,
+                     const RValue& value);
+  bool WriteVariableOf(const RRef& ref, const RToken& node, const RValue& value);
+  bool Call(const RToken& n, RValue& out);
+  int Assign(const RToken& n);
+  int With(const RToken& n);
+  int WithOne(CInstance* inst, const RToken& body);
+  int Switch(const RToken& n);
+
+  static bool ReadList(CVariableList& list, const RRef& ref, const RToken& node, RValue& out) {
+    RVariable* var = list.Find(ref.id, node.slot);
+    if (!var) return false;
+    const RValue* cell = VariableCell(*var, ref.k);
+    if (!cell) return false;
+    out = *cell;
+    return true;
+  }
+  static void WriteList(CVariableList& list, const RRef& ref, const RToken& node, const RValue& value) {
+    RVariable* var = list.Find(ref.id, node.slot);
+    if (!var) {
+      node.slot = list.Count();
+      var = &list.v_vars.emplace_back();
+      var->ind = ref.id;
+    }
+    VariableCellForWrite(*var, ref.k) = value;
+  }
+
+  const CCode& r_code;
+  const RToken* r_nodes;
+  CInstance* r_self;
+  CInstance* r_other;
+  CVariableList* r_selfvars;
+  CVariableList r_locals;
+  bool r_haslocals = false;
+  RValue& r_result;
+};
+
+bool CRun::Index(const RToken& n, int32_t& index) {
+  RValue v;
+  if (!Eval(n, v)) return false;
+  if (!v.IsReal()) return Fail(n.position, "Wrong type of array index");
+  int64_t i = RoundToInt64(v.Real());
+  if (i < 0) return Fail(n.position, "Negative array index");
+  if (i >= kArrayRow) return Fail(n.position, "Array index >= 32000");
+  index = static_cast<int32_t>(i);
+  return true;
+}
+
+bool CRun::Reference(const RToken& n, RRef& ref) {
+  ref.id = n.ind;
+  ref.k = 0;
+  if (n.kind == NODE_SIMPLE_VARIABLE) {
+    ref.scope = n.ind2;
+    return true;
+  }
+  const RToken& scope = Child(n, 0);
+  RValue v;
+  if (!Eval(scope, v)) return false;
+  if (!v.IsReal()) return Fail(scope.position, "Wrong type of variable index");
+  ref.scope = RoundToInt32(v.Real());
+  int32_t i = 0, j = 0;
+  if (n.itemnumb > 1 && !Index(Child(n, 1), i)) return false;
+  if (n.itemnumb > 2 && !Index(Child(n, 2), j)) return false;
+  ref.k = n.itemnumb > 2 ? i * kArrayRow + j : i;
+  return true;
+}
+
+bool CRun::ReadInstance(CInstance* inst, CVariableList& vars, const RRef& ref, const RToken& node,
+                        RValue& out) {
+  if (ref.id < kBuiltinLimit) {
+    const RBuiltinVariable* var = GetBuiltinVariable(ref.id);
+    return var && var->b_getter && var->b_getter(inst, ref.k, out);
+  }
+  return ReadList(vars, ref, node, out);
+}
+
+bool CRun::ReadOwner(const RRef& ref, const RToken& node, RValue& out) {
+  switch (ref.scope) {
+  case SCOPE_UNQUALIFIED:
+    if (IsGlobalDeclared(ref.id)) return ReadList(GlobalVariables, ref, node, out);
+    return ReadInstance(r_self, *r_selfvars, ref, node, out);
+  case SCOPE_SELF: return ReadInstance(r_self, *r_selfvars, ref, node, out);
+  case SCOPE_LOCAL: return r_haslocals && ReadList(r_locals, ref, node, out);
+  case SCOPE_GLOBAL: return ReadList(GlobalVariables, ref, node, out);
+  case SCOPE_OTHER: return ReadInstance(r_other, Host->Variables(*r_other), ref, node, out);
+  case SCOPE_NOONE: return false;
+  default: break;
+  }
+  CInstance* owner = nullptr;
+  if (ref.scope >= kFirstInstanceId) {
+    owner = FindInstanceById(ref.scope);
+  } else if (ref.scope == SCOPE_ALL) {
+    for (int32_t i = 0, count = Host->InstanceCount(); i < count && !owner; ++i)
+      if (CInstance* inst = Host->InstanceAt(i); inst && !Host->IsDeleted(*inst)) owner = inst;
+  } else if (ref.scope >= 0) {
+    std::vector<CInstance*> list;
+    Host->ObjectInstances(ref.scope, list);
+    for (CInstance* inst : list)
+      if (!Host->IsDeleted(*inst)) {
+        owner = inst;
+        break;
+      }
+  }
+  return owner && ReadInstance(owner, Host->Variables(*owner), ref, node, out);
+}
+
+bool CRun::Read(const RRef& ref, const RToken& node, RValue& out) {
+  if (ReadOwner(ref, node, out)) return true;
+  if (TreatUninitializedAsZero) {
+    out = RValue();
+    return true;
+  }
+  std::string message = "Unknown variable " + VariableName(ref.id);
+  if (ref.k > 0) message += " or array index out of bounds";
+  return Fail(node.position, message);
+}
+
+bool CRun::WriteInstance(CInstance* inst, CVariableList& vars, const RRef& ref, const RToken& node,
+                         const RValue& value) {
+  if (ref.id < kBuiltinLimit) {
+    const RBuiltinVariable* var = GetBuiltinVariable(ref.id);
+    return var && var->b_settable && var->b_setter && var->b_setter(inst, ref.k, value);
+  }
+  WriteList(vars, ref, node, value);
+  return true;
+}
+
+bool CRun::WriteVariableOf(const RRef& ref, const RToken& node, const RValue& value) {
+  if (ref.scope >= kFirstInstanceId) {
+    CInstance* inst = FindInstanceById(ref.scope);
+    return !inst || WriteInstance(inst, Host->Variables(*inst), ref, node, value);
+  }
+  bool ok = true;
+  if (ref.scope == SCOPE_ALL) {
+    for (int32_t i = 0, count = Host->InstanceCount(); i < count; ++i)
+      if (CInstance* inst = Host->InstanceAt(i); inst && !Host->IsDeleted(*inst))
+        ok = WriteInstance(inst, Host->Variables(*inst), ref, node, value);
+    return ok;
+  }
+  if (ref.scope < 0) return false;
+  std::vector<CInstance*> list;
+  Host->ObjectInstances(ref.scope, list);
+  for (CInstance* inst : list)
+    if (!Host->IsDeleted(*inst)) ok = WriteInstance(inst, Host->Variables(*inst), ref, node, value);
+  return ok;
+}
+
+bool CRun::Write(const RRef& ref, const RToken& node, const RValue& value) {
+  switch (ref.scope) {
+  case SCOPE_UNQUALIFIED:
+    if (IsGlobalDeclared(ref.id)) {
+      WriteList(GlobalVariables, ref, node, value);
+      return true;
+    }
+    return WriteInstance(r_self, *r_selfvars, ref, node, value);
+  case SCOPE_SELF: return WriteInstance(r_self, *r_selfvars, ref, node, value);
+  case SCOPE_LOCAL:
+    r_haslocals = true;
+    WriteList(r_locals, ref, node, value);
+    return true;
+  case SCOPE_GLOBAL: WriteList(GlobalVariables, ref, node, value); return true;
+  case SCOPE_OTHER: return WriteInstance(r_other, Host->Variables(*r_other), ref, node, value);
+  case SCOPE_NOONE: return false;
+  default: return WriteVariableOf(ref, node, value);
+  }
+}
+
+bool CRun::Call(const RToken& n, RValue& out) {
+  RValue args[kMaxArguments];
+  const int32_t argc = n.itemnumb;
+  for (int32_t i = 0; i < argc; ++i)
+    if (!Eval(Child(n, i), args[i])) return false;
+  if (n.ind < kFirstScriptFunction) {
+    const RFunction* f = GetBuiltinFunction(n.ind);
+    if (!f || !f->f_routine) return Fail(n.position, "Internal Error: calling an unknown function.");
+    RValue result;
+    f->f_routine(r_self, r_other, argc, result, args);
+    out = std::move(result);
+    return true;
+  }
+  if (n.ind < kFirstExtensionFunction)
+    return CallScript(n.ind - kFirstScriptFunction, r_self, r_other, out, true, args, argc);
+  return Host->CallExtension(n.ind - kFirstExtensionFunction, r_self, r_other, argc, args, out);
+}
+
+bool CRun::Eval(const RToken& n, RValue& out) {
+  switch (n.kind) {
+  case NODE_CONSTANT: out = n.value; return true;
+  case NODE_SIMPLE_VARIABLE: return Read(RRef{n.ind2, n.ind, 0}, n, out);
+  case NODE_VARIABLE: {
+    RRef ref;
+    return Reference(n, ref) && Read(ref, n, out);
+  }
+  case NODE_FUNCTION: return Call(n, out);
+  case NODE_UNARY: {
+    const RToken& operand = Child(n, 0);
+    return Eval(operand, out) && UnaryOperation(r_code, operand.position, n.ind, out);
+  }
+  case NODE_BINARY: {
+    const RToken& right = Child(n, 1);
+    if (!Eval(Child(n, 0), out)) return false;
+    RValue r;
+    if (!Eval(right, r)) return false;
+    double result;
+    if (out.IsReal() && r.IsReal() && RealOperation(n.ind, out.Real(), r.Real(), result)) {
+      out.SetReal(result);
+      return true;
+    }
+    return BinaryOperation(r_code, right.position, n.ind, r, out);
+  }
+  default: return Fail(n.position, "(Sub-)expression expected.");
+  }
+}
+
+int CRun::Assign(const RToken& n) {
+  const RToken& target = Child(n, 0);
+  const RToken& expr = Child(n, 1);
+  RRef ref;
+  if (!Reference(target, ref)) return EXEC_ERROR;
+  if (n.ind == SYM_ASSIGN) {
+    if (!Eval(expr, r_result)) return EXEC_ERROR;
+  } else {
+    RValue value;
+    if (!Eval(expr, value) || !Read(ref, target, r_result)) return EXEC_ERROR;
+    const int32_t op = CompoundOperator(n.ind);
+    double result;
+    if (r_result.IsReal() && value.IsReal() && RealOperation(op, r_result.Real(), value.Real(), result))
+      r_result.SetReal(result);
+    else if (!BinaryOperation(r_code, n.position, op, value, r_result))
+      return EXEC_ERROR;
+  }
+  if (!Write(ref, target, r_result)) return FailCode(n.position, "Cannot assign to the variable");
+  return EXEC_NORMAL;
+}
+
+int CRun::WithOne(CInstance* inst, const RToken& body) {
+  CInstance *self = r_self, *other = r_other;
+  CVariableList* selfvars = r_selfvars;
+  r_other = r_self;
+  r_self = inst;
+  r_selfvars = &Host->Variables(*inst);
+  int code = Exec(body);
+  r_self = self;
+  r_other = other;
+  r_selfvars = selfvars;
+  return code;
+}
+
+int CRun::With(const RToken& n) {
+  const RToken& expr = Child(n, 0);
+  const RToken& body = Child(n, 1);
+  RValue v;
+  if (!Eval(expr, v)) return EXEC_ERROR;
+  if (!v.IsReal()) return FailCode(expr.position, "Object id expected");
+  const int64_t target = RoundToInt64(v.Real());
+  // Looping forms: 0 and continue go on, break ends the with, other codes end it and are passed on.
+  auto each = [&](CInstance* inst, int& code) {
+    if (!inst || Host->IsDeleted(*inst)) return true;
+    code = WithOne(inst, body);
+    if (code == EXEC_NORMAL || code == EXEC_CONTINUE) return true;
+    if (code == EXEC_BREAK) code = EXEC_NORMAL;
+    return false;
+  };
+  int code = EXEC_NORMAL;
+  if (target == SCOPE_ALL) {
+    const int32_t count = Host->InstanceCount();
+    for (int32_t i = 0; i < count; ++i)
+      if (!each(Host->InstanceAt(i), code)) return code;
+    return EXEC_NORMAL;
+  }
+  if (target >= 0 && target < kFirstInstanceId) {
+    std::vector<CInstance*> list;
+    Host->ObjectInstances(static_cast<int32_t>(target), list);
+    for (CInstance* inst : list)
+      if (!each(inst, code)) return code;
+    return EXEC_NORMAL;
+  }
+  CInstance* single = nullptr;
+  if (target >= kFirstInstanceId) {
+    for (int32_t i = 0, count = Host->InstanceCount(); i < count && !single; ++i)
+      if (CInstance* inst = Host->InstanceAt(i); inst && Host->InstanceId(*inst) == target) single = inst;
+    if (!single || Host->IsDeleted(*single)) return EXEC_NORMAL;
+  } else if (target == SCOPE_OTHER) {
+    single = r_other;
+  } else if (target == SCOPE_SELF || target == SCOPE_UNQUALIFIED) {
+    single = r_self;
+  } else if (target == SCOPE_LOCAL) {
+    return FailCode(expr.position, "Cannot use local in with statement.");
+  } else if (target == SCOPE_GLOBAL) {
+    return FailCode(expr.position, "Cannot use global in with statement.");
+  } else {
+    return EXEC_NORMAL; // noone, or an object index that has no instances
+  }
+  // Single forms pass break on, so that it leaves the enclosing loop.
+  code = WithOne(single, body);
+  return code == EXEC_CONTINUE ? EXEC_NORMAL : code;
+}
+
+int CRun::Switch(const RToken& n) {
+  RValue value;
+  if (!Eval(Child(n, 0), value)) return EXEC_ERROR;
+  int32_t start = n.itemnumb;
+  for (int32_t i = 1; i < n.itemnumb && start == n.itemnumb; ++i) {
+    const RToken& s = Child(n, i);
+    if (s.kind == NODE_DEFAULT) {
+      start = i;
+    } else if (s.kind == NODE_CASE) {
+      RValue label;
+      if (!Eval(Child(s, 0), label)) return EXEC_ERROR;
+      if (SameCase(value, label)) start = i;
+    }
+  }
+  for (int32_t i = start + 1; i < n.itemnumb; ++i) {
+    const RToken& s = Child(n, i);
+    if (s.kind == NODE_CASE || s.kind == NODE_DEFAULT) continue;
+    int code = Exec(s);
+    if (code == EXEC_BREAK) return EXEC_NORMAL;
+    if (code != EXEC_NORMAL) return code;
+  }
+  return EXEC_NORMAL;
+}
+
+int CRun::Exec(const RToken& n) {
+  switch (n.kind) {
+  case NODE_BLOCK:
+    for (int32_t i = 0; i < n.itemnumb; ++i)
+      if (int code = Exec(Child(n, i)); code != EXEC_NORMAL) return code;
+    return EXEC_NORMAL;
+  case NODE_ASSIGN: return Assign(n);
+  case NODE_FUNCTION: return Call(n, r_result) ? EXEC_NORMAL : EXEC_ERROR;
+  case NODE_IF: {
+    const RToken& cond = Child(n, 0);
+    RValue v;
+    if (!Eval(cond, v)) return EXEC_ERROR;
+    if (!v.IsReal()) return FailCode(cond.position, "Expression expected");
+    if (IsTrue(v.Real())) return Exec(Child(n, 1));
+    return n.itemnumb > 2 ? Exec(Child(n, 2)) : EXEC_NORMAL;
+  }
+  case NODE_WHILE: {
+    const RToken &cond = Child(n, 0), &body = Child(n, 1);
+    for (RValue v;;) {
+      if (!Eval(cond, v)) return EXEC_ERROR;
+      if (!v.IsReal()) return FailCode(cond.position, "Boolean expression expected");
+      if (!IsTrue(v.Real())) return EXEC_NORMAL;
+      int code = Exec(body);
+      if (code == EXEC_BREAK) return EXEC_NORMAL;
+      if (code != EXEC_NORMAL && code != EXEC_CONTINUE) return code;
+    }
+  }
+  case NODE_DO: {
+    const RToken &body = Child(n, 0), &cond = Child(n, 1);
+    for (RValue v;;) {
+      int code = Exec(body);
+      if (code == EXEC_BREAK) return EXEC_NORMAL;
+      if (code != EXEC_NORMAL && code != EXEC_CONTINUE) return code;
+      if (!Eval(cond, v)) return EXEC_ERROR;
+      if (!v.IsReal()) return FailCode(cond.position, "Boolean expression expected");
+      if (IsTrue(v.Real())) return EXEC_NORMAL;
+    }
+  }
+  case NODE_FOR: {
+    const RToken &cond = Child(n, 1), &step = Child(n, 2), &body = Child(n, 3);
+    int code = Exec(Child(n, 0));
+    for (RValue v; code == EXEC_NORMAL;) {
+      if (!Eval(cond, v)) return EXEC_ERROR;
+      if (!v.IsReal()) return FailCode(cond.position, "Expression expected");
+      if (!IsTrue(v.Real())) return EXEC_NORMAL;
+      int inner = Exec(body);
+      if (inner == EXEC_BREAK) return EXEC_NORMAL;
+      if (inner != EXEC_NORMAL && inner != EXEC_CONTINUE) return inner;
+      code = Exec(step);
+    }
+    return code;
+  }
+  case NODE_REPEAT: {
+    const RToken& count = Child(n, 0);
+    RValue v;
+    if (!Eval(count, v)) return EXEC_ERROR;
+    if (!v.IsReal()) return FailCode(count.position, "Repeat count must be a number");
+    const RToken& body = Child(n, 1);
+    for (int64_t i = 0, times = RoundToInt64(v.Real()); i < times; ++i) {
+      int code = Exec(body);
+      if (code == EXEC_BREAK) return EXEC_NORMAL;
+      if (code != EXEC_NORMAL && code != EXEC_CONTINUE) return code;
+    }
+    return EXEC_NORMAL;
+  }
+  case NODE_WITH: return With(n);
+  case NODE_SWITCH: return Switch(n);
+  case NODE_CASE: return FailCode(n.position, "Case statement only allowed inside switch statement.");
+  case NODE_DEFAULT: return FailCode(n.position, "Default statement only allowed inside switch statement.");
+  case NODE_EXIT: return EXEC_EXIT;
+  case NODE_BREAK: return EXEC_BREAK;
+  case NODE_CONTINUE: return EXEC_CONTINUE;
+  case NODE_RETURN: return Eval(Child(n, 0), r_result) ? EXEC_EXIT : EXEC_ERROR;
+  case NODE_VAR: return EXEC_NORMAL;
+  case NODE_GLOBALVAR:
+    for (int32_t i = 0; i < n.itemnumb; ++i) DeclareGlobal(Child(n, i).ind);
+    return EXEC_NORMAL;
+  default: return FailCode(n.position, "Statement expected.");
+  }
+}
+
+} // namespace
+
+void SetCodeHost(CCodeHost* host) {
+  Host = host;
+}
+CCodeHost& CodeHost() {
+  return *Host;
+}
+bool HasCodeHost() {
+  return Host != nullptr;
+}
+
+bool RunCode(CInstance* self, CInstance* other, const CCode& code, RValue& result) {
+  ClearError();
+  if (!code.i_compiled) {
+    RecordError(code, 1, "Internal Error: Executing non-compiled code.");
+    return false;
+  }
+  if (code.i_kind == CCode::kConstant) {
+    result = code.i_value;
+    return true;
+  }
+  if (!self || !other || !Host) {
+    RecordError(code, 1, "Internal Error: Executing code for nil instance.");
+    return false;
+  }
+  if (RunDepth >= kMaxRunDepth) {
+    RecordError(code, 1, "Script calls are nested too deeply.");
+    return false;
+  }
+  ++RunDepth;
+  CRun run(self, other, code, result);
+  const RToken& root = code.Root();
+  bool ok;
+  if (code.i_kind == CCode::kExpression) {
+    ok = run.Eval(root, result);
+  } else if (root.kind == NODE_EMPTY) {
+    ok = true;
+  } else if (root.kind == NODE_BLOCK) {
+    ok = run.Exec(root) != EXEC_ERROR;
+  } else {
+    RecordError(code, root.position, "This is not a program.");
+    ok = false;
+  }
+  --RunDepth;
+  return ok;
+}
+
+bool RunCodeOrError(CInstance* self, CInstance* other, const CCode& code, RValue& result) {
+  if (RunCode(self, other, code, result)) return true;
+  result = RValue(std::string_view("ERROR"));
+  return false;
+}
+
+} // namespace vl
