@@ -5,7 +5,6 @@
 #include "tools/writer/Game_Writer.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cstring>
 #include <filesystem>
 #include <random>

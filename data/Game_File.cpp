@@ -19,7 +19,9 @@ std::optional<size_t> FindMarker(const CStream& exe) {
   return std::nullopt;
 }
 
-int32_t VersionXor(size_t marker) { return int32_t((int64_t(marker) - 3800005) / 4); }
+int32_t VersionXor(size_t marker) {
+  return int32_t((int64_t(marker) - 3800005) / 4);
+}
 
 bool Game_Unscramble(CStream& exe, size_t marker) {
   if (marker + 20 > exe.Size()) return false;
@@ -87,7 +89,9 @@ bool ReadConstants(CStream& s, RGameData& game) {
   return true;
 }
 
-bool ReadNamed(CStream& s, RGameData&) { return ReadNamedSectionWithoutRecords(s); }
+bool ReadNamed(CStream& s, RGameData&) {
+  return ReadNamedSectionWithoutRecords(s);
+}
 
 bool ReadRooms(CStream& s, RGameData& game) {
   if (!ReadNamedSectionWithoutRecords(s)) return false;

@@ -15,7 +15,6 @@
 
 namespace vl {
 
-
 inline constexpr size_t kMarkerSearchStart = 3800004;
 inline constexpr int32_t kGameVersion = 810;
 

@@ -82,7 +82,9 @@ uint32_t LocalRandom(uint32_t& _z, uint32_t& _w) {
   return (_z << 16) + (_w & 0xFFFFu);
 }
 
-std::string WadKeyText(uint32_t s) { return "#VLK" + std::to_string(s) + "QX8!"; }
+std::string WadKeyText(uint32_t s) {
+  return "#VLK" + std::to_string(s) + "QX8!";
+}
 
 // ---- Base stream --------------------------------------------------------------------------------
 
@@ -167,9 +169,13 @@ void CStream::WriteReal(double val) {
   WriteBuffer(b, 8);
 }
 
-bool CStream::ReadBoolean() { return ReadInteger() > 0; }
+bool CStream::ReadBoolean() {
+  return ReadInteger() > 0;
+}
 
-void CStream::WriteBoolean(bool val) { WriteInteger(val ? 1 : 0); }
+void CStream::WriteBoolean(bool val) {
+  WriteInteger(val ? 1 : 0);
+}
 
 std::string CStream::ReadString() {
   const int32_t n = ReadInteger();
@@ -316,7 +322,8 @@ int32_t CStream::CheckSum() const {
 std::string CStream::ConvertToString() const {
   static const char digits[] = "0123456789ABCDEF";
   std::string s(m_data.size() * 2, '0');
-  for (size_t i = 0; i < m_data.size(); ++i) s[2 * i] = digits[m_data[i] >> 4], s[2 * i + 1] = digits[m_data[i] & 15];
+  for (size_t i = 0; i < m_data.size(); ++i)
+    s[2 * i] = digits[m_data[i] >> 4], s[2 * i + 1] = digits[m_data[i] & 15];
   return s;
 }
 
@@ -329,7 +336,8 @@ void CStream::ConvertFromString(std::string_view str) {
   };
   Clear();
   m_data.reserve(str.size() / 2);
-  for (size_t i = 0; i + 1 < str.size(); i += 2) m_data.push_back(uint8_t(nibble(str[i]) << 4 | nibble(str[i + 1])));
+  for (size_t i = 0; i + 1 < str.size(); i += 2)
+    m_data.push_back(uint8_t(nibble(str[i]) << 4 | nibble(str[i + 1])));
   m_pos = 0;
 }
 
@@ -353,12 +361,14 @@ void CStream::Decrypt(int32_t key, size_t pos, int64_t count) {
 
 void CStream::Encrypt2(int32_t key, size_t pos, int64_t count) {
   const RSubstitution table(key);
-  for (size_t p = pos, end = RangeEnd(pos, count); p < end; ++p) m_data[p] = table.forward[(m_data[p] + p) & 0xFF];
+  for (size_t p = pos, end = RangeEnd(pos, count); p < end; ++p)
+    m_data[p] = table.forward[(m_data[p] + p) & 0xFF];
 }
 
 void CStream::Decrypt2(int32_t key, size_t pos, int64_t count) {
   const RSubstitution table(key);
-  for (size_t p = pos, end = RangeEnd(pos, count); p < end; ++p) m_data[p] = uint8_t(table.reverse[m_data[p]] - p);
+  for (size_t p = pos, end = RangeEnd(pos, count); p < end; ++p)
+    m_data[p] = uint8_t(table.reverse[m_data[p]] - p);
 }
 
 bool CStream::DecryptWad(size_t _baseoffset) {

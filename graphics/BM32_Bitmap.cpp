@@ -31,12 +31,18 @@ void TBitmap32::SetPixel(int32_t x, int32_t y, uint32_t col) {
 
 namespace {
 
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+uint32_t Le32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+uint16_t Le16(const uint8_t* p) {
+  return uint16_t(p[0] | p[1] << 8);
+}
 void Put32(std::vector<uint8_t>& v, uint32_t x) {
   for (int i = 0; i < 4; ++i) v.push_back(uint8_t(x >> (8 * i)));
 }
-void Put16(std::vector<uint8_t>& v, uint16_t x) { v.push_back(uint8_t(x)), v.push_back(uint8_t(x >> 8)); }
+void Put16(std::vector<uint8_t>& v, uint16_t x) {
+  v.push_back(uint8_t(x)), v.push_back(uint8_t(x >> 8));
+}
 
 // Scales a channel extracted with a bit-field mask to 0..255.
 struct RChannel {
@@ -102,7 +108,8 @@ std::unique_ptr<TBitmap32> BitmapFromBmp(const uint8_t* bytes, size_t size) {
     const uint8_t* p = info + infoSize;
     if (14 + infoSize + count * entry > size) return nullptr;
     palette.resize(1u << bits, 0);
-    for (uint32_t i = 0; i < count; ++i, p += entry) palette[i] = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+    for (uint32_t i = 0; i < count; ++i, p += entry)
+      palette[i] = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
   }
 
   const uint64_t stride = ((uint64_t(w) * bits + 31) / 32) * 4;
@@ -118,7 +125,9 @@ std::unique_ptr<TBitmap32> BitmapFromBmp(const uint8_t* bytes, size_t size) {
       case 1: dst[x] = palette[(src[x >> 3] >> (7 - (x & 7))) & 1]; break;
       case 4: dst[x] = palette[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 15]; break;
       case 8: dst[x] = palette[src[x]]; break;
-      case 24: dst[x] = uint32_t(src[3 * x]) | uint32_t(src[3 * x + 1]) << 8 | uint32_t(src[3 * x + 2]) << 16; break;
+      case 24:
+        dst[x] = uint32_t(src[3 * x]) | uint32_t(src[3 * x + 1]) << 8 | uint32_t(src[3 * x + 2]) << 16;
+        break;
       default: {
         const uint32_t px = bits == 16 ? Le16(src + 2 * x) : Le32(src + 4 * x);
         dst[x] = a.Get(px) << 24 | r.Get(px) << 16 | g.Get(px) << 8 | b.Get(px);

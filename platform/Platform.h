@@ -26,13 +26,13 @@ struct RDisplayMode {
 
 // Where everything of the loading window sits, in client pixels; computed by the runner.
 struct RLoadLayout {
-  int32_t left = 0, top = 0;                  // window position on the screen
-  int32_t client_w = 0, client_h = 0;         // client size
-  bool bar_visible = false;                   // both bar images
+  int32_t left = 0, top = 0;          // window position on the screen
+  int32_t client_w = 0, client_h = 0; // client size
+  bool bar_visible = false;           // both bar images
   int32_t bar_left = 24, bar_top = 0;
-  int32_t empty_w = 0;                        // width of the bar's back image (stretched)
-  int32_t full_w = 0;                         // width of the bar's front image
-  bool stretch_full = true;                   // front image stretched to full_w, else cut
+  int32_t empty_w = 0;      // width of the bar's back image (stretched)
+  int32_t full_w = 0;       // width of the bar's front image
+  bool stretch_full = true; // front image stretched to full_w, else cut
   bool label_visible = false;
   int32_t label_left = 32, label_top = 0;
   std::string label;

@@ -51,6 +51,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<TPlatform> CreateHeadlessPlatform() { return std::make_unique<THeadlessPlatform>(); }
+std::unique_ptr<TPlatform> CreateHeadlessPlatform() {
+  return std::make_unique<THeadlessPlatform>();
+}
 
 } // namespace vl

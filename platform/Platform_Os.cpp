@@ -40,9 +40,12 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 // Drive letters live under the user's data folder, so that "C:\..." never reaches the real root.
 fs::path DriveRoot(char letter) {
   fs::path base;
-  if (auto xdg = GetEnvironment("XDG_DATA_HOME"); xdg && !xdg->empty()) base = *xdg;
-  else if (auto home = GetEnvironment("HOME"); home && !home->empty()) base = fs::path(*home) / ".local/share";
-  else base = SystemTempFolder();
+  if (auto xdg = GetEnvironment("XDG_DATA_HOME"); xdg && !xdg->empty())
+    base = *xdg;
+  else if (auto home = GetEnvironment("HOME"); home && !home->empty())
+    base = fs::path(*home) / ".local/share";
+  else
+    base = SystemTempFolder();
   return base / "vlrun" / (std::string("drive_") + char(std::tolower(static_cast<unsigned char>(letter))));
 }
 
@@ -89,8 +92,10 @@ namespace vl {
 
 void SetProcessPriority(int level) {
   // Raising priority needs privileges on this system; without them the game runs at normal priority.
-  if (level == 1) setpriority(PRIO_PROCESS, 0, -5);
-  else if (level == 2) setpriority(PRIO_PROCESS, 0, -10);
+  if (level == 1)
+    setpriority(PRIO_PROCESS, 0, -5);
+  else if (level == 2)
+    setpriority(PRIO_PROCESS, 0, -10);
 }
 
 } // namespace vl

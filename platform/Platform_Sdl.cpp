@@ -3,7 +3,6 @@
 
 #include <SDL.h>
 #include <SDL_shape.h>
-
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -65,8 +64,8 @@ public:
 
 private:
   void ApplyShape() {
-    SDL_Surface* shape = SDL_CreateRGBSurfaceWithFormatFrom(m_image.px.data(), m_image.w, m_image.h, 32, m_image.w * 4,
-                                                            SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* shape = SDL_CreateRGBSurfaceWithFormatFrom(m_image.px.data(), m_image.w, m_image.h, 32,
+                                                            m_image.w * 4, SDL_PIXELFORMAT_ARGB8888);
     if (!shape) return;
     SDL_WindowShapeMode mode;
     mode.mode = ShapeModeColorKey;
@@ -77,7 +76,8 @@ private:
 
   void Blit(const RImageCopy& img, int x, int y, int w, int h) {
     if (!img.Present() || w <= 0 || h <= 0) return;
-    SDL_Texture* tex = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, img.w, img.h);
+    SDL_Texture* tex =
+        SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, img.w, img.h);
     if (!tex) return;
     SDL_UpdateTexture(tex, nullptr, img.px.data(), img.w * 4);
     const SDL_Rect dst{x, y, w, h};
@@ -96,8 +96,8 @@ private:
         Blit(m_front, m_layout.bar_left, m_layout.bar_top, m_layout.full_w, m_front.h);
       } else if (m_front.Present() && m_layout.full_w > 0) {
         // Not stretched: the image is cut to the bar's current width.
-        SDL_Texture* tex = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, m_front.w,
-                                             m_front.h);
+        SDL_Texture* tex = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
+                                             m_front.w, m_front.h);
         if (tex) {
           SDL_UpdateTexture(tex, nullptr, m_front.px.data(), m_front.w * 4);
           const int w = std::min(m_layout.full_w, m_front.w);
@@ -135,7 +135,8 @@ public:
         {defaultYes ? Uint32(SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT) : 0u, 1, "Yes"},
         {defaultYes ? 0u : Uint32(SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT), 0, "No"},
     };
-    const SDL_MessageBoxData data{SDL_MESSAGEBOX_INFORMATION, nullptr, Title().c_str(), text.c_str(), 2, buttons, nullptr};
+    const SDL_MessageBoxData data{
+        SDL_MESSAGEBOX_INFORMATION, nullptr, Title().c_str(), text.c_str(), 2, buttons, nullptr};
     int answer = defaultYes ? 1 : 0;
     if (SDL_ShowMessageBox(&data, &answer) != 0) {
       std::fprintf(stderr, "%s [%s]\n", text.c_str(), defaultYes ? "Yes" : "No");
@@ -145,7 +146,8 @@ public:
   }
 
   int64_t Microseconds() override {
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_start).count();
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_start)
+        .count();
   }
   void SleepMicroseconds(int64_t us) override {
     if (us > 0) std::this_thread::sleep_for(std::chrono::microseconds(us));
@@ -169,7 +171,9 @@ public:
     return true;
   }
 
-  std::unique_ptr<TLoadWindow> CreateLoadWindow() override { return std::make_unique<TSdlLoadWindow>(Title()); }
+  std::unique_ptr<TLoadWindow> CreateLoadWindow() override {
+    return std::make_unique<TSdlLoadWindow>(Title());
+  }
 
 private:
   std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();

@@ -5,7 +5,6 @@
 #include "runner/Runner_Load.h"
 
 #include <CLI/CLI.hpp>
-
 #include <cstdio>
 #include <filesystem>
 
@@ -43,12 +42,16 @@ int RunnerMain(int argc, char** argv) {
   int64_t steps = -1;
   int64_t seed = -1;
 
-  CLI::App app{"vlrun plays a game: a runner with a game appended, or a game file written by vlpack.", "vlrun"};
+  CLI::App app{"vlrun plays a game: a runner with a game appended, or a game file written by vlpack.",
+               "vlrun"};
   app.footer(kHelpFooter);
   app.set_version_flag("--version", "vlrun 0.1.0");
-  app.add_flag("--headless", options.ro_headless, "No window or sound device; steps run back to back on a virtual clock");
-  app.add_option("--steps", steps, "End the game after N steps, as the Esc key would")->check(CLI::NonNegativeNumber);
-  app.add_option("--seed", seed, "Seed the random generator with N instead of the clock")->check(CLI::Range(0LL, 4294967295LL));
+  app.add_flag("--headless", options.ro_headless,
+               "No window or sound device; steps run back to back on a virtual clock");
+  app.add_option("--steps", steps, "End the game after N steps, as the Esc key would")
+      ->check(CLI::NonNegativeNumber);
+  app.add_option("--seed", seed, "Seed the random generator with N instead of the clock")
+      ->check(CLI::Range(0LL, 4294967295LL));
   app.add_flag("--QXTrace", options.ro_trace, "Write the trace log \"Trace.log\" beside the game");
   app.add_option("GAME", game, "The game to play; without it, the game appended to vlrun itself");
   try {

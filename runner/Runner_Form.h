@@ -5,7 +5,7 @@ namespace vl {
 
 // Exit statuses of vlrun.
 enum EExitCode : int {
-  kExitOk = 0,        // the game ran
+  kExitOk = 0,         // the game ran
   kExitLoadFailed = 1, // the game could not be loaded or prepared
   kExitUsage = 2,      // wrong command line
 };

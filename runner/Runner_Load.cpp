@@ -22,7 +22,9 @@ RRunner& Runner() {
 
 // ---- Trace log ----------------------------------------------------------------------------------
 
-bool TraceWanted(bool argumentGiven) { return argumentGiven || GetEnvironment("QXLOG_TRACE") == "1"; }
+bool TraceWanted(bool argumentGiven) {
+  return argumentGiven || GetEnvironment("QXLOG_TRACE") == "1";
+}
 
 void Trace(const std::string& line) {
   if (!Runner().rn_trace) return;
@@ -76,7 +78,8 @@ std::string CreateTempFolder(const std::string& exeFolder) {
   std::mt19937 rng(uint32_t(std::random_device{}()));
   std::string result;
   std::error_code ec;
-  if (TryCreateTempFolder(TempBase(exeFolder), rng, result) || TryCreateTempFolder(SystemTempFolder(), rng, result) ||
+  if (TryCreateTempFolder(TempBase(exeFolder), rng, result) ||
+      TryCreateTempFolder(SystemTempFolder(), rng, result) ||
       TryCreateTempFolder(fs::current_path(ec), rng, result))
     return result;
   return {};
@@ -93,8 +96,10 @@ void RemoveTempFolder(const std::string& folder) {
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
       const fs::path entry = it->path();
       const auto status = fs::symlink_status(entry, ec);
-      if (fs::is_directory(status)) self(self, entry);
-      else if (inside) fs::remove(entry, ec);
+      if (fs::is_directory(status))
+        self(self, entry);
+      else if (inside)
+        fs::remove(entry, ec);
     }
     fs::remove(dir, ec);
   };
@@ -128,7 +133,8 @@ void LoadForm_Show(bool debug) {
   std::optional<uint32_t> key;
   if (image && settings.gs_loadtransparent) key = image->GetPixel(0, image->s_h - 1) & 0xFFFFFF;
   std::unique_ptr<TBitmap32> back, front;
-  if (settings.gs_showprogress) back = std::move(settings.gs_backimage), front = std::move(settings.gs_frontimage);
+  if (settings.gs_showprogress)
+    back = std::move(settings.gs_backimage), front = std::move(settings.gs_frontimage);
   const RPixels imageView = View(image.get()), backView = View(back.get()), frontView = View(front.get());
   if (window) {
     window->SetImages(image ? &imageView : nullptr, back ? &backView : nullptr, front ? &frontView : nullptr);
@@ -169,7 +175,9 @@ void LoadForm_Close() {
 
 namespace {
 
-void Fail(const std::string& message) { Runner().rn_platform->ShowMessage(message); }
+void Fail(const std::string& message) {
+  Runner().rn_platform->ShowMessage(message);
+}
 
 // Only the file name of the carried library is used, so a crafted name cannot write outside the
 // temporary folder.
@@ -250,7 +258,9 @@ bool Load_GameFile() {
 namespace {
 
 // Steps whose subsystems are not part of the runner yet.
-bool NothingToPrepare() { return true; }
+bool NothingToPrepare() {
+  return true;
+}
 
 struct RPrepareStep {
   int32_t percent;
@@ -278,7 +288,9 @@ int32_t Pick(int32_t code, std::initializer_list<int32_t> values) {
 
 } // namespace
 
-void Set_Priority() { SetProcessPriority(GameData().gd_settings.gs_priority); }
+void Set_Priority() {
+  SetProcessPriority(GameData().gd_settings.gs_priority);
+}
 
 bool Prepare_Game() {
   Set_Priority();
@@ -309,8 +321,9 @@ bool Init_Graphics() {
   }
   const int32_t depth = platform.CurrentDisplayMode().bits;
   if (wanted.bits == 0 && depth != 16 && depth != 32) {
-    if (!platform.AskYesNo("This application requires 16-bit or 32-bit color mode. Should I switch to a valid color mode?",
-                           true))
+    if (!platform.AskYesNo(
+            "This application requires 16-bit or 32-bit color mode. Should I switch to a valid color mode?",
+            true))
       return false;
     wanted.bits = 16;
     change = true;

@@ -16,7 +16,7 @@ struct RGameSettings;
 
 // What the command line asks of a run.
 struct RRunOptions {
-  std::string ro_exepath;          // the executable that carries the game (GAME, or vlrun itself)
+  std::string ro_exepath; // the executable that carries the game (GAME, or vlrun itself)
   bool ro_headless = false;
   std::optional<int64_t> ro_steps; // end the game after this many steps
   std::optional<uint32_t> ro_seed; // random seed in place of the clock

@@ -2,12 +2,12 @@
 #include "tools/writer/Project_Reader.h"
 
 #include <CLI/CLI.hpp>
-
 #include <cstdio>
 
 int main(int argc, char** argv) {
   std::string project, output, runner;
-  CLI::App app{"vlpack builds a game file from a project folder (game.json and the files it names).", "vlpack"};
+  CLI::App app{"vlpack builds a game file from a project folder (game.json and the files it names).",
+               "vlpack"};
   app.footer("Examples:\n  vlpack examples/hello -o hello.vlg            a game file for vlrun\n"
              "  vlpack examples/hello -o hello --runner vlrun  one executable that is the whole game\n\n"
              "Exit status: 0 written, 1 the project or the output failed, 2 wrong command line.");

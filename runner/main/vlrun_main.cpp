@@ -1,3 +1,5 @@
 #include "runner/Runner_Form.h"
 
-int main(int argc, char** argv) { return vl::RunnerMain(argc, argv); }
+int main(int argc, char** argv) {
+  return vl::RunnerMain(argc, argv);
+}

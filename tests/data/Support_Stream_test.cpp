@@ -1,10 +1,9 @@
 #include "data/Support_Stream.h"
 #include "graphics/BM32_Bitmap.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace vl {
 namespace {
@@ -180,9 +179,9 @@ TEST(CStream, WadScramblingRoundTripsAndDetectsCorruption) {
   for (size_t length : {0u, 3u, 300u, 200000u}) {
     CStream s;
     s.WriteInteger(0x11111111); // bytes before the region
-    s.WriteInteger(4242);      // S
-    s.WriteInteger(0);         // E, filled in
-    s.WriteInteger(810);       // not covered
+    s.WriteInteger(4242);       // S
+    s.WriteInteger(0);          // E, filled in
+    s.WriteInteger(810);        // not covered
     for (size_t i = 0; i < length; ++i) {
       const uint8_t b = uint8_t(i ^ (i >> 8));
       s.WriteBuffer(&b, 1);
@@ -236,7 +235,7 @@ TEST(BitmapFromBmp, PalettedAndTopDownBodies) {
   };
   put32(40), put32(2), put32(2), bmp.push_back(1), bmp.push_back(0), bmp.push_back(1), bmp.push_back(0);
   for (int i = 0; i < 6; ++i) put32(0);
-  put32(0x000000FF), put32(0x0000FF00);        // palette: blue, green
+  put32(0x000000FF), put32(0x0000FF00); // palette: blue, green
   put32(0x00000080), put32(0x00000040); // bottom row: 1 0; top row: 0 1
   auto img = BitmapFromBmp(bmp.data(), bmp.size());
   ASSERT_TRUE(img);

@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t m = kMarkerSearchStart;
   if ((data[0] & 1) && s.Size() >= m + 20) {
     const uint8_t mark[] = {0x00, 0xF7, 0x67, 0x14};
-    s.Data()[m + 1] = mark[0], s.Data()[m + 3] = mark[1], s.Data()[m + 4] = mark[2], s.Data()[m + 6] = mark[3];
+    s.Data()[m + 1] = mark[0], s.Data()[m + 3] = mark[1], s.Data()[m + 4] = mark[2],
+                 s.Data()[m + 6] = mark[3];
     int32_t version;
     std::memcpy(&version, s.Data() + m + 16, 4);
     version ^= VersionXor(m);

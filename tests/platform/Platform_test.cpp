@@ -2,11 +2,10 @@
 #include "platform/Platform_Os.h"
 #include "tests/support/Test_Support.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 
@@ -20,7 +19,8 @@ TEST(MapPath, BackslashesDrivesAndCase) {
   const std::string base = dir.Path().string();
 
   // Existing entries are found whatever the case the game writes.
-  EXPECT_EQ(MapPath(base + "\\saves\\SLOT1\\game.ini"), (dir.Path() / "Saves" / "Slot1" / "Game.INI").string());
+  EXPECT_EQ(MapPath(base + "\\saves\\SLOT1\\game.ini"),
+            (dir.Path() / "Saves" / "Slot1" / "Game.INI").string());
   // Missing parts keep the case given.
   EXPECT_EQ(MapPath(base + "\\SAVES\\new\\File.txt"), (dir.Path() / "Saves" / "new" / "File.txt").string());
 

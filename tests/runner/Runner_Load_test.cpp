@@ -1,16 +1,14 @@
-#include "runner/Runner_Load.h"
-
 #include "data/Game_File.h"
+#include "runner/Runner_Load.h"
 #include "tests/support/Test_Platform.h"
 #include "tests/support/Test_Support.h"
 #include "tools/writer/Game_Writer.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 
@@ -46,7 +44,9 @@ void Reseal(CStream& s, size_t marker, const std::function<void(CStream&)>& muta
   s.EncryptWad(marker + 8);
 }
 
-void PutInteger(CStream& s, size_t at, int32_t value) { std::memcpy(s.Data() + at, &value, 4); }
+void PutInteger(CStream& s, size_t at, int32_t value) {
+  std::memcpy(s.Data() + at, &value, 4);
+}
 
 class RunnerLoad : public ::testing::Test {
 protected:
@@ -107,11 +107,24 @@ TEST_F(RunnerLoad, LoadsEverythingTheWriterStored) {
   EXPECT_EQ(library.Bytes(), p.gp_library);
 
   EXPECT_EQ(window.showCount, 1);
-  const std::vector<std::string> expected = {
-      "Reading data", "Loading", "Loading extension packages", "Loading triggers", "Loading constants",
-      "Loading sounds", "Loading sprites", "Loading backgrounds", "Loading paths", "Loading scripts",
-      "Loading fonts", "Loading time lines", "Loading objects", "Loading rooms", "Loading included files",
-      "Loading help", "Loading library init code", "Loading room order"};
+  const std::vector<std::string> expected = {"Reading data",
+                                             "Loading",
+                                             "Loading extension packages",
+                                             "Loading triggers",
+                                             "Loading constants",
+                                             "Loading sounds",
+                                             "Loading sprites",
+                                             "Loading backgrounds",
+                                             "Loading paths",
+                                             "Loading scripts",
+                                             "Loading fonts",
+                                             "Loading time lines",
+                                             "Loading objects",
+                                             "Loading rooms",
+                                             "Loading included files",
+                                             "Loading help",
+                                             "Loading library init code",
+                                             "Loading room order"};
   EXPECT_EQ(Labels(), expected);
 }
 
@@ -165,7 +178,8 @@ TEST_F(RunnerLoad, CorruptDataMessages) {
   };
   const RCase cases[] = {
       {"settings version", [&](CStream& s) { PutInteger(s, m + 32, 801); }, "Error: Error in resource data."},
-      {"cut inside the settings", [&](CStream& s) { s.SetSize(m + 40); }, "Failed to load the game data. File seems corrupted."},
+      {"cut inside the settings", [&](CStream& s) { s.SetSize(m + 40); },
+       "Failed to load the game data. File seems corrupted."},
       {"settings block not zlib", [&](CStream& s) { s.Data()[m + 40] ^= 0xFF; },
        "Failed to load the game data. File seems corrupted."},
   };
@@ -244,7 +258,8 @@ TEST(ProgressWidth, RoundsHalfToEven) {
   struct RCase {
     int32_t percent, width, expected;
   };
-  for (RCase c : {RCase{47, 289, 136}, RCase{50, 5, 2}, RCase{50, 7, 4}, RCase{100, 352, 352}, RCase{0, 352, 0}})
+  for (RCase c :
+       {RCase{47, 289, 136}, RCase{50, 5, 2}, RCase{50, 7, 4}, RCase{100, 352, 352}, RCase{0, 352, 0}})
     EXPECT_EQ(ProgressWidth(c.percent, c.width), c.expected) << c.percent << " " << c.width;
 }
 
@@ -252,10 +267,11 @@ class RunnerPrepare : public RunnerLoad {};
 
 TEST_F(RunnerPrepare, RunsEveryStepInOrderAndClosesTheWindow) {
   ASSERT_TRUE(Prepare_Game());
-  const std::vector<std::string> expected = {
-      "Extracting included files", "Preparing extension pacakges", "Preparing constants", "Preparing triggers",
-      "Compiling scripts", "Compiling time line actions", "Compiling object actions", "Preparing sounds",
-      "Preparing graphics", "Ready"};
+  const std::vector<std::string> expected = {"Extracting included files", "Preparing extension pacakges",
+                                             "Preparing constants",       "Preparing triggers",
+                                             "Compiling scripts",         "Compiling time line actions",
+                                             "Compiling object actions",  "Preparing sounds",
+                                             "Preparing graphics",        "Ready"};
   EXPECT_EQ(Labels(), expected);
   EXPECT_EQ(window.layouts.back().full_w, window.layouts.back().empty_w);
   EXPECT_FALSE(window.shown);
@@ -284,7 +300,7 @@ TEST_F(RunnerPrepare, DisplayModeFromTheSettings) {
   s.gs_changeresolution = true;
   s.gs_colordepth = 2;
   s.gs_resolution = 3;
-  s.gs_frequency = 9; // no such code: the frequency stays
+  s.gs_frequency = 9;      // no such code: the frequency stays
   platform.mode.bits = 24; // a depth is wanted, so no question
   ASSERT_TRUE(Prepare_Game());
   EXPECT_TRUE(platform.questions.empty());

@@ -6,6 +6,8 @@ void TTestLoadWindow::SetImages(const RPixels* image, const RPixels* barBack, co
   hasImage = image != nullptr, hasBack = barBack != nullptr, hasFront = barFront != nullptr;
 }
 
-void TTestLoadWindow::SetTransparency(std::optional<uint32_t> key, int32_t a) { colourKey = key, alpha = a; }
+void TTestLoadWindow::SetTransparency(std::optional<uint32_t> key, int32_t a) {
+  colourKey = key, alpha = a;
+}
 
 } // namespace vl::test

@@ -38,7 +38,11 @@ RProcessResult RunCommand(const std::string& command) {
   return r;
 }
 
-std::string BuiltProgram(const std::string& name) { return std::string(VL_BINARY_DIR) + "/" + name; }
-std::string SourceFile(const std::string& relative) { return std::string(VL_SOURCE_DIR) + "/" + relative; }
+std::string BuiltProgram(const std::string& name) {
+  return std::string(VL_BINARY_DIR) + "/" + name;
+}
+std::string SourceFile(const std::string& relative) {
+  return std::string(VL_SOURCE_DIR) + "/" + relative;
+}
 
 } // namespace vl::test

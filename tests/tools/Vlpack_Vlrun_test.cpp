@@ -2,17 +2,18 @@
 #include "tests/support/Test_Process.h"
 #include "tests/support/Test_Support.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 
 namespace vl::test {
 namespace {
 
-void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream(path) << text;
+}
 
 class VlpackVlrun : public ::testing::Test {
 protected:
@@ -27,12 +28,14 @@ protected:
 
 TEST_F(VlpackVlrun, ExampleGameStandaloneAndAppended) {
   const std::string game = dir / "hello.vlg", app = dir / "hello";
-  ASSERT_EQ(RunCommand(Vlpack() + " " + Quote(SourceFile("examples/hello")) + " -o " + Quote(game)).status, 0);
+  ASSERT_EQ(RunCommand(Vlpack() + " " + Quote(SourceFile("examples/hello")) + " -o " + Quote(game)).status,
+            0);
   EXPECT_GE(fs::file_size(game), 3800004u);
   RProcessResult r = Play("--headless " + Quote(game));
   EXPECT_EQ(r.status, 0) << r.err;
 
-  ASSERT_EQ(RunCommand(Vlpack() + " " + Quote(SourceFile("examples/hello")) + " -o " + Quote(app) + " --runner " + Vlrun())
+  ASSERT_EQ(RunCommand(Vlpack() + " " + Quote(SourceFile("examples/hello")) + " -o " + Quote(app) +
+                       " --runner " + Vlrun())
                 .status,
             0);
   r = RunCommand("env TMPDIR=" + Quote(tmp.Path().string()) + " " + Quote(app) + " --headless");
@@ -43,15 +46,17 @@ TEST_F(VlpackVlrun, ExampleGameStandaloneAndAppended) {
 
 TEST_F(VlpackVlrun, WindowBackendWithoutADisplay) {
   const std::string game = dir / "window.vlg";
-  ASSERT_EQ(RunCommand(Vlpack() + " " + Quote(SourceFile("examples/hello")) + " -o " + Quote(game)).status, 0);
-  const RProcessResult r = RunCommand("env SDL_VIDEODRIVER=dummy TMPDIR=" + Quote(tmp.Path().string()) + " " + Vlrun() +
-                                      " " + Quote(game));
+  ASSERT_EQ(RunCommand(Vlpack() + " " + Quote(SourceFile("examples/hello")) + " -o " + Quote(game)).status,
+            0);
+  const RProcessResult r = RunCommand("env SDL_VIDEODRIVER=dummy TMPDIR=" + Quote(tmp.Path().string()) + " " +
+                                      Vlrun() + " " + Quote(game));
   EXPECT_EQ(r.status, 0) << r.err;
 }
 
 TEST_F(VlpackVlrun, TraceLogBesideTheGame) {
   const std::string game = dir / "traced.vlg";
-  ASSERT_EQ(RunCommand(Vlpack() + " " + Quote(SourceFile("examples/hello")) + " -o " + Quote(game)).status, 0);
+  ASSERT_EQ(RunCommand(Vlpack() + " " + Quote(SourceFile("examples/hello")) + " -o " + Quote(game)).status,
+            0);
   ASSERT_EQ(Play("--headless " + Quote(game) + " --QXTrace").status, 0);
   std::ifstream log(dir / "Trace.log");
   std::string first, second, line, last;
@@ -85,7 +90,8 @@ TEST_F(VlpackVlrun, FailuresHaveMessagesAndStatuses) {
 
 TEST_F(VlpackVlrun, CorruptGameExitsWithoutADialog) {
   const std::string game = dir / "corrupt.vlg";
-  ASSERT_EQ(RunCommand(Vlpack() + " " + Quote(SourceFile("examples/hello")) + " -o " + Quote(game)).status, 0);
+  ASSERT_EQ(RunCommand(Vlpack() + " " + Quote(SourceFile("examples/hello")) + " -o " + Quote(game)).status,
+            0);
   {
     std::fstream f(game, std::ios::in | std::ios::out | std::ios::binary);
     f.seekp(-5, std::ios::end);

@@ -66,7 +66,8 @@ std::vector<uint8_t> WriteGameData(const RGameProject& project, size_t marker) {
   return std::move(s.Bytes());
 }
 
-bool WriteGameFile(const RGameProject& project, const std::string& path, const std::string& runner, std::string& error) {
+bool WriteGameFile(const RGameProject& project, const std::string& path, const std::string& runner,
+                   std::string& error) {
   CStream out;
   if (!runner.empty() && !out.LoadFromFile(runner)) {
     error = "cannot read the runner " + runner;
@@ -78,7 +79,8 @@ bool WriteGameFile(const RGameProject& project, const std::string& path, const s
   out.Seek(marker);
   out.WriteBuffer(data.data(), data.size());
   if (FindMarker(out) != marker) {
-    error = "the runner holds the marker's byte pattern past offset 3800004; the game cannot be appended to it";
+    error =
+        "the runner holds the marker's byte pattern past offset 3800004; the game cannot be appended to it";
     return false;
   }
   if (!out.SaveToFile(path)) {

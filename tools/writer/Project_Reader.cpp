@@ -2,13 +2,12 @@
 
 #include "data/Support_Stream.h"
 
-#include <nlohmann/json.hpp>
-#include <png.h>
-
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <nlohmann/json.hpp>
+#include <png.h>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -122,20 +121,31 @@ void ReadGame(const json& doc, const fs::path& folder, RGameProject& project) {
   game.gd_lastinstanceid = 100000; // instance ids live at 100000 and above
   game.gd_lasttileid = 10000000;
   for (const auto& [key, value] : doc.items()) {
-    if (key == "game_id") game.gd_gameid = value.get<int32_t>();
-    else if (key == "guid") game.gd_guid = ParseGuid(value.get<std::string>());
-    else if (key == "debug") game.gd_debug = value.get<bool>();
-    else if (key == "key_number") project.gp_keynumber = value.get<uint32_t>();
-    else if (key == "padding") project.gp_padding = value.get<int32_t>();
-    else if (key == "last_instance_id") game.gd_lastinstanceid = value.get<int32_t>();
-    else if (key == "last_tile_id") game.gd_lasttileid = value.get<int32_t>();
-    else if (key == "room_order") game.gd_roomorder = value.get<std::vector<int32_t>>();
-    else if (key == "init_code") game.gd_libinit = value.get<std::vector<std::string>>();
+    if (key == "game_id")
+      game.gd_gameid = value.get<int32_t>();
+    else if (key == "guid")
+      game.gd_guid = ParseGuid(value.get<std::string>());
+    else if (key == "debug")
+      game.gd_debug = value.get<bool>();
+    else if (key == "key_number")
+      project.gp_keynumber = value.get<uint32_t>();
+    else if (key == "padding")
+      project.gp_padding = value.get<int32_t>();
+    else if (key == "last_instance_id")
+      game.gd_lastinstanceid = value.get<int32_t>();
+    else if (key == "last_tile_id")
+      game.gd_lasttileid = value.get<int32_t>();
+    else if (key == "room_order")
+      game.gd_roomorder = value.get<std::vector<int32_t>>();
+    else if (key == "init_code")
+      game.gd_libinit = value.get<std::vector<std::string>>();
     else if (key == "library") {
       game.gd_libraryname = value.at("name").get<std::string>();
-      if (value.contains("file")) project.gp_library = ReadBytes(folder / value.at("file").get<std::string>());
+      if (value.contains("file"))
+        project.gp_library = ReadBytes(folder / value.at("file").get<std::string>());
     } else if (key == "constants") {
-      for (const auto& c : value) game.gd_constants.emplace_back(c.at("name").get<std::string>(), c.at("value").get<std::string>());
+      for (const auto& c : value)
+        game.gd_constants.emplace_back(c.at("name").get<std::string>(), c.at("value").get<std::string>());
     } else if (key == "settings") {
       for (const auto& [name, setting] : value.items()) {
         auto it = SettingReaders().find(name);
@@ -157,7 +167,8 @@ std::unique_ptr<TBitmap32> ReadImageFile(const std::string& path) {
   } catch (const EProjectError&) {
     return nullptr;
   }
-  if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return BitmapFromBmp(bytes.data(), bytes.size());
+  if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
+    return BitmapFromBmp(bytes.data(), bytes.size());
   return ReadPng(path);
 }
 
