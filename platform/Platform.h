@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vl {
 
@@ -50,6 +51,21 @@ public:
   virtual void Hide() = 0;
 };
 
+enum class EErrorAnswer { Abort, Ignore };
+
+// The lines of the error window: every message shown in this run, until the player clears them.
+class TErrorMemo {
+public:
+  // Appends an empty line, a line of underscores and the message split at each CR (LF dropped).
+  void Add(const std::string& message);
+  void Clear() { m_lines.clear(); }
+  const std::vector<std::string>& Lines() const { return m_lines; }
+  std::string Text() const; // the lines joined with line ends
+
+private:
+  std::vector<std::string> m_lines;
+};
+
 class TPlatform {
 public:
   virtual ~TPlatform() = default;
@@ -59,6 +75,9 @@ public:
   virtual void ShowMessage(const std::string& text) = 0;
   // Yes/No question; true for Yes. Headless answers defaultYes.
   virtual bool AskYesNo(const std::string& text, bool defaultYes) = 0;
+  // The error window ("Error Messages"): shows the message below the earlier ones and waits for
+  // Abort (the default) or Ignore; Ignore is offered only when ignoreVisible.
+  virtual EErrorAnswer ShowError(const std::string& message, bool ignoreVisible) = 0;
 
   // Microseconds since an arbitrary start; headless runs a virtual clock that only sleeping advances.
   virtual int64_t Microseconds() = 0;
@@ -75,6 +94,9 @@ public:
   // The application title (caption of message boxes and windows).
   void SetTitle(const std::string& title) { m_title = title; }
   const std::string& Title() const { return m_title; }
+
+protected:
+  TErrorMemo m_errormemo;
 
 private:
   std::string m_title = "vlrun";

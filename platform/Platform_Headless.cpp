@@ -27,6 +27,15 @@ public:
     return defaultYes;
   }
 
+  // Prints the message as the window would show it (lines at each CR) and takes the default answer.
+  EErrorAnswer ShowError(const std::string& message, bool) override {
+    const size_t first = m_errormemo.Lines().size() + 2; // after the empty line and the underscores
+    m_errormemo.Add(message);
+    for (size_t i = first; i < m_errormemo.Lines().size(); ++i)
+      std::fprintf(stderr, "%s\n", m_errormemo.Lines()[i].c_str());
+    return EErrorAnswer::Abort;
+  }
+
   int64_t Microseconds() override { return m_clock; }
   void SleepMicroseconds(int64_t us) override {
     if (us > 0) m_clock += us;

@@ -145,6 +145,34 @@ public:
     return answer == 1;
   }
 
+  // A message box stands in for the error window; Copy and Clear act and show it again.
+  EErrorAnswer ShowError(const std::string& message, bool ignoreVisible) override {
+    m_errormemo.Add(message);
+    enum { kAbort, kIgnore, kCopy, kClear };
+    std::vector<SDL_MessageBoxButtonData> buttons = {
+        {Uint32(SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT) | Uint32(SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT),
+         kAbort, "Abort"}};
+    if (ignoreVisible) buttons.push_back({0, kIgnore, "Ignore"});
+    buttons.push_back({0, kCopy, "Copy"});
+    buttons.push_back({0, kClear, "Clear"});
+    for (;;) {
+      const std::string text = m_errormemo.Text();
+      const SDL_MessageBoxData data{SDL_MESSAGEBOX_ERROR, nullptr,        "Error Messages", text.c_str(),
+                                    int(buttons.size()),  buttons.data(), nullptr};
+      int answer = kAbort;
+      if (SDL_ShowMessageBox(&data, &answer) != 0) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+        return EErrorAnswer::Abort;
+      }
+      if (answer == kCopy)
+        SDL_SetClipboardText(text.c_str());
+      else if (answer == kClear)
+        m_errormemo.Clear();
+      else
+        return answer == kIgnore ? EErrorAnswer::Ignore : EErrorAnswer::Abort;
+    }
+  }
+
   int64_t Microseconds() override {
     return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_start)
         .count();

@@ -64,3 +64,29 @@ TEST(HeadlessPlatform, VirtualClockAndDefaultAnswers) {
 
 } // namespace
 } // namespace vl
+
+namespace vl {
+namespace {
+
+TEST(ErrorMemo, SeparatorThenLinesSplitAtCarriageReturns) {
+  TErrorMemo memo;
+  memo.Add("Error in code at line 2:\r   \nb = ;\r       ^\rat position 6: x");
+  memo.Add("second");
+  const std::vector<std::string> expected = {"",         std::string(43, '_'), "Error in code at line 2:",
+                                             "   b = ;", "       ^",           "at position 6: x",
+                                             "",         std::string(43, '_'), "second"};
+  EXPECT_EQ(memo.Lines(), expected);
+  memo.Clear();
+  EXPECT_TRUE(memo.Lines().empty());
+}
+
+TEST(HeadlessPlatform, ErrorWindowPrintsAndAborts) {
+  auto platform = CreateHeadlessPlatform();
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(platform->ShowError("ERROR in\r\naction number 1", true), EErrorAnswer::Abort);
+  EXPECT_EQ(platform->ShowError("second", false), EErrorAnswer::Abort);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR in\naction number 1\nsecond\n");
+}
+
+} // namespace
+} // namespace vl

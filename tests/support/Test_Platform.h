@@ -32,6 +32,11 @@ public:
     questions.push_back(text);
     return answer;
   }
+  EErrorAnswer ShowError(const std::string& message, bool ignoreVisible) override {
+    errors.push_back(message);
+    ignoreOffered.push_back(ignoreVisible);
+    return errorAnswer;
+  }
   int64_t Microseconds() override { return clock; }
   void SleepMicroseconds(int64_t us) override { clock += us; }
   void PumpEvents() override { pumps++; }
@@ -45,6 +50,9 @@ public:
   std::vector<std::string> messages;
   std::vector<std::string> questions;
   bool answer = true;
+  std::vector<std::string> errors;
+  std::vector<bool> ignoreOffered;
+  EErrorAnswer errorAnswer = EErrorAnswer::Abort;
   int64_t clock = 0;
   int pumps = 0;
   RDisplayMode mode{1024, 768, 32, 60};
