@@ -8,6 +8,7 @@
 #include "script/Variable_BuiltIn.h"
 #include "script/Variable_Class.h"
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,23 @@ CInstance* FindInstanceById(int32_t id) {
   }
   return nullptr;
 }
+
+// The argument values of one call, built in place: only the given ones are constructed.
+class CArguments {
+public:
+  CArguments() = default;
+  CArguments(const CArguments&) = delete;
+  CArguments& operator=(const CArguments&) = delete;
+  ~CArguments() {
+    for (int32_t i = 0; i < a_count; ++i) Data()[i].~RValue();
+  }
+  RValue& Add() { return *new (a_raw + sizeof(RValue) * a_count++) RValue(); }
+  RValue* Data() { return std::launder(reinterpret_cast<RValue*>(a_raw)); }
+
+private:
+  alignas(RValue) unsigned char a_raw[sizeof(RValue) * kMaxArguments];
+  int32_t a_count = 0;
+};
 
 // A resolved variable reference: owner scope, identifier, combined index.
 struct RRef {
@@ -91,6 +109,8 @@ private:
     return EXEC_ERROR;
   }
 
+  const RValue* Value(const RToken& n, RValue& tmp);
+  RValue* SimpleCell(const RToken& n);
   bool Reference(const RToken& n, RRef& ref);
   bool Index(const RToken& n, int32_t& index);
   bool Read(const RRef& ref, const RToken& node, RValue& out);
@@ -134,11 +154,45 @@ private:
   RValue& r_result;
 };
 
+// The stored cell of a simple variable that lives in a list (local, global, or a user variable of
+// self), or null when the access must take the general path.
+RValue* CRun::SimpleCell(const RToken& n) {
+  CVariableList* list;
+  switch (n.ind2) {
+  case SCOPE_LOCAL:
+    if (!r_haslocals) return nullptr;
+    list = &r_locals;
+    break;
+  case SCOPE_UNQUALIFIED:
+    if (n.ind < kBuiltinLimit) return nullptr;
+    list = IsGlobalDeclared(n.ind) ? &GlobalVariables : r_selfvars;
+    break;
+  case SCOPE_SELF:
+    if (n.ind < kBuiltinLimit) return nullptr;
+    list = r_selfvars;
+    break;
+  case SCOPE_GLOBAL: list = &GlobalVariables; break;
+  default: return nullptr;
+  }
+  RVariable* var = list->Find(n.ind, n.slot);
+  return var ? &var->simplevalue : nullptr;
+}
+
+// The value of n without a copy when it is a constant or a stored simple variable, else n evaluated
+// into tmp; null on error. The pointer is only good until the next write to a variable.
+const RValue* CRun::Value(const RToken& n, RValue& tmp) {
+  if (n.kind == NODE_CONSTANT) return &n.value;
+  if (n.kind == NODE_SIMPLE_VARIABLE)
+    if (const RValue* cell = SimpleCell(n)) return cell;
+  return Eval(n, tmp) ? &tmp : nullptr;
+}
+
 bool CRun::Index(const RToken& n, int32_t& index) {
-  RValue v;
-  if (!Eval(n, v)) return false;
-  if (!v.IsReal()) return Fail(n.position, "Wrong type of array index");
-  int64_t i = RoundToInt64(v.Real());
+  RValue tmp;
+  const RValue* v = Value(n, tmp);
+  if (!v) return false;
+  if (!v->IsReal()) return Fail(n.position, "Wrong type of array index");
+  int64_t i = RoundToInt64(v->Real());
   if (i < 0) return Fail(n.position, "Negative array index");
   if (i >= kArrayRow) return Fail(n.position, "Array index >= 32000");
   index = static_cast<int32_t>(i);
@@ -153,10 +207,11 @@ bool CRun::Reference(const RToken& n, RRef& ref) {
     return true;
   }
   const RToken& scope = Child(n, 0);
-  RValue v;
-  if (!Eval(scope, v)) return false;
-  if (!v.IsReal()) return Fail(scope.position, "Wrong type of variable index");
-  ref.scope = RoundToInt32(v.Real());
+  RValue tmp;
+  const RValue* v = Value(scope, tmp);
+  if (!v) return false;
+  if (!v->IsReal()) return Fail(scope.position, "Wrong type of variable index");
+  ref.scope = RoundToInt32(v->Real());
   int32_t i = 0, j = 0;
   if (n.itemnumb > 1 && !Index(Child(n, 1), i)) return false;
   if (n.itemnumb > 2 && !Index(Child(n, 2), j)) return false;
@@ -265,10 +320,11 @@ bool CRun::Write(const RRef& ref, const RToken& node, const RValue& value) {
 }
 
 bool CRun::Call(const RToken& n, RValue& out) {
-  RValue args[kMaxArguments];
+  CArguments list;
   const int32_t argc = n.itemnumb;
   for (int32_t i = 0; i < argc; ++i)
-    if (!Eval(Child(n, i), args[i])) return false;
+    if (!Eval(Child(n, i), list.Add())) return false;
+  RValue* args = list.Data();
   if (n.ind < kFirstScriptFunction) {
     const RFunction* f = GetBuiltinFunction(n.ind);
     if (!f || !f->f_routine) return Fail(n.position, "Internal Error: calling an unknown function.");
@@ -285,7 +341,12 @@ bool CRun::Call(const RToken& n, RValue& out) {
 bool CRun::Eval(const RToken& n, RValue& out) {
   switch (n.kind) {
   case NODE_CONSTANT: out = n.value; return true;
-  case NODE_SIMPLE_VARIABLE: return Read(RRef{n.ind2, n.ind, 0}, n, out);
+  case NODE_SIMPLE_VARIABLE:
+    if (const RValue* cell = SimpleCell(n)) {
+      out = *cell;
+      return true;
+    }
+    return Read(RRef{n.ind2, n.ind, 0}, n, out);
   case NODE_VARIABLE: {
     RRef ref;
     return Reference(n, ref) && Read(ref, n, out);
@@ -298,14 +359,15 @@ bool CRun::Eval(const RToken& n, RValue& out) {
   case NODE_BINARY: {
     const RToken& right = Child(n, 1);
     if (!Eval(Child(n, 0), out)) return false;
-    RValue r;
-    if (!Eval(right, r)) return false;
+    RValue tmp;
+    const RValue* r = Value(right, tmp);
+    if (!r) return false;
     double result;
-    if (out.IsReal() && r.IsReal() && RealOperation(n.ind, out.Real(), r.Real(), result)) {
+    if (out.IsReal() && r->IsReal() && RealOperation(n.ind, out.Real(), r->Real(), result)) {
       out.SetReal(result);
       return true;
     }
-    return BinaryOperation(r_code, right.position, n.ind, r, out);
+    return BinaryOperation(r_code, right.position, n.ind, *r, out);
   }
   default: return Fail(n.position, "(Sub-)expression expected.");
   }
@@ -319,13 +381,23 @@ int CRun::Assign(const RToken& n) {
   if (n.ind == SYM_ASSIGN) {
     if (!Eval(expr, r_result)) return EXEC_ERROR;
   } else {
-    RValue value;
-    if (!Eval(expr, value) || !Read(ref, target, r_result)) return EXEC_ERROR;
+    RValue tmp;
+    const RValue* value = Value(expr, tmp);
+    if (!value) return EXEC_ERROR;
     const int32_t op = CompoundOperator(n.ind);
     double result;
-    if (r_result.IsReal() && value.IsReal() && RealOperation(op, r_result.Real(), value.Real(), result))
+    // A stored real updated in place: the same read, combine and write, without the lookups.
+    if (target.kind == NODE_SIMPLE_VARIABLE && value->IsReal())
+      if (RValue* cell = SimpleCell(target);
+          cell && cell->IsReal() && RealOperation(op, cell->Real(), value->Real(), result)) {
+        cell->SetReal(result);
+        r_result.SetReal(result);
+        return EXEC_NORMAL;
+      }
+    if (!Read(ref, target, r_result)) return EXEC_ERROR;
+    if (r_result.IsReal() && value->IsReal() && RealOperation(op, r_result.Real(), value->Real(), result))
       r_result.SetReal(result);
-    else if (!BinaryOperation(r_code, n.position, op, value, r_result))
+    else if (!BinaryOperation(r_code, n.position, op, *value, r_result))
       return EXEC_ERROR;
   }
   if (!Write(ref, target, r_result)) return FailCode(n.position, "Cannot assign to the variable");
@@ -429,18 +501,20 @@ int CRun::Exec(const RToken& n) {
   case NODE_FUNCTION: return Call(n, r_result) ? EXEC_NORMAL : EXEC_ERROR;
   case NODE_IF: {
     const RToken& cond = Child(n, 0);
-    RValue v;
-    if (!Eval(cond, v)) return EXEC_ERROR;
-    if (!v.IsReal()) return FailCode(cond.position, "Expression expected");
-    if (IsTrue(v.Real())) return Exec(Child(n, 1));
+    RValue tmp;
+    const RValue* v = Value(cond, tmp);
+    if (!v) return EXEC_ERROR;
+    if (!v->IsReal()) return FailCode(cond.position, "Expression expected");
+    if (IsTrue(v->Real())) return Exec(Child(n, 1));
     return n.itemnumb > 2 ? Exec(Child(n, 2)) : EXEC_NORMAL;
   }
   case NODE_WHILE: {
     const RToken &cond = Child(n, 0), &body = Child(n, 1);
-    for (RValue v;;) {
-      if (!Eval(cond, v)) return EXEC_ERROR;
-      if (!v.IsReal()) return FailCode(cond.position, "Boolean expression expected");
-      if (!IsTrue(v.Real())) return EXEC_NORMAL;
+    for (RValue tmp;;) {
+      const RValue* v = Value(cond, tmp);
+      if (!v) return EXEC_ERROR;
+      if (!v->IsReal()) return FailCode(cond.position, "Boolean expression expected");
+      if (!IsTrue(v->Real())) return EXEC_NORMAL;
       int code = Exec(body);
       if (code == EXEC_BREAK) return EXEC_NORMAL;
       if (code != EXEC_NORMAL && code != EXEC_CONTINUE) return code;
@@ -460,10 +534,11 @@ int CRun::Exec(const RToken& n) {
   case NODE_FOR: {
     const RToken &cond = Child(n, 1), &step = Child(n, 2), &body = Child(n, 3);
     int code = Exec(Child(n, 0));
-    for (RValue v; code == EXEC_NORMAL;) {
-      if (!Eval(cond, v)) return EXEC_ERROR;
-      if (!v.IsReal()) return FailCode(cond.position, "Expression expected");
-      if (!IsTrue(v.Real())) return EXEC_NORMAL;
+    for (RValue tmp; code == EXEC_NORMAL;) {
+      const RValue* v = Value(cond, tmp);
+      if (!v) return EXEC_ERROR;
+      if (!v->IsReal()) return FailCode(cond.position, "Expression expected");
+      if (!IsTrue(v->Real())) return EXEC_NORMAL;
       int inner = Exec(body);
       if (inner == EXEC_BREAK) return EXEC_NORMAL;
       if (inner != EXEC_NORMAL && inner != EXEC_CONTINUE) return inner;

@@ -26,7 +26,7 @@ CNameMap FunctionIds;
 class CArgumentFrame {
 public:
   CArgumentFrame() : a_count(ArgumentCount), a_name(std::move(CurrentScriptName)) {
-    for (int i = 0; i < kMaxArguments; ++i) a_slots[i] = std::move(Arguments[i]);
+    for (int i = 0; i < kMaxArguments; ++i) a_slots[i] = std::move(Arguments[i]); // leaves the real 0
   }
   ~CArgumentFrame() {
     for (int i = 0; i < kMaxArguments; ++i) Arguments[i] = std::move(a_slots[i]);
@@ -56,15 +56,15 @@ const RFunction* GetBuiltinFunction(int32_t id) {
   return id >= 0 && size_t(id) < Functions.size() ? &Functions[id] : nullptr;
 }
 
-bool CallScript(int32_t n, CInstance* self, CInstance* other, RValue& result, bool check, const RValue* args,
+bool CallScript(int32_t n, CInstance* self, CInstance* other, RValue& result, bool check, RValue* args,
                 int32_t count) {
   const CCode* code = CodeHost().ScriptCode(n);
   if (!code) return false;
   CArgumentFrame frame;
-  std::string name = CodeHost().ScriptName(n);
+  const std::string& name = CodeHost().ScriptName(n);
   ArgumentCount = count;
   CurrentScriptName = name;
-  for (int32_t i = 0; i < kMaxArguments; ++i) Arguments[i] = i < count ? args[i] : RValue();
+  for (int32_t i = 0; i < count; ++i) Arguments[i] = std::move(args[i]); // the frame left the rest 0
   result = RValue();
   bool ok = RunCodeOrError(self, other, *code, result);
   if (!ok) ErrorText = fmt::format("In script {}:\r{}", name, ErrorText);

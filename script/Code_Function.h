@@ -12,7 +12,8 @@ namespace vl {
 
 class CInstance;
 
-// A built-in handler: (self, other, argument count, result to fill, the arguments).
+// A built-in handler: (self, other, argument count, result to fill, the arguments). Only the first
+// argument-count values of the array exist.
 using TFunctionRoutine = void (*)(CInstance* self, CInstance* other, int32_t argc, RValue& result,
                                   const RValue* args);
 
@@ -34,9 +35,10 @@ extern std::string CurrentScriptName;
 // Game code option: a script called with fewer arguments than it uses is an error.
 extern bool StrictArgumentCount;
 
-// Runs script n with the given arguments; false (error recorded, result "ERROR") when the script
-// fails or, with check on, was given the wrong number of arguments. Unknown scripts fail silently.
-bool CallScript(int32_t n, CInstance* self, CInstance* other, RValue& result, bool check, const RValue* args,
+// Runs script n with the given arguments, which it takes over (they are left as reals 0); false
+// (error recorded, result "ERROR") when the script fails or, with check on, was given the wrong
+// number of arguments. Unknown scripts fail silently.
+bool CallScript(int32_t n, CInstance* self, CInstance* other, RValue& result, bool check, RValue* args,
                 int32_t count);
 
 } // namespace vl

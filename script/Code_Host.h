@@ -28,7 +28,7 @@ public:
   virtual void ObjectInstances(int32_t object, std::vector<CInstance*>& out) const = 0;
   // The compiled code of script n, or null when there is no such script.
   virtual const CCode* ScriptCode(int32_t n) const = 0;
-  virtual std::string ScriptName(int32_t n) const = 0;
+  virtual const std::string& ScriptName(int32_t n) const = 0;
   // Calls extension function n; false (error recorded) when the call fails.
   virtual bool CallExtension(int32_t n, CInstance* self, CInstance* other, int32_t argc, const RValue* args,
                              RValue& result) = 0;

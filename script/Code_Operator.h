@@ -49,13 +49,20 @@ inline bool RealOperation(int32_t op, double l, double r, double& result) {
     result = static_cast<double>(static_cast<long double>(l) / r);
     return true;
   case 214:
+  case 215: {
     if (r == 0) return false;
-    result = detail::TruncatedQuotient(l, r);
+    // Integers of 31 bits divide exactly in integer arithmetic, to the same quotient.
+    if (l > -2147483648.0 && l < 2147483648.0 && r > -2147483648.0 && r < 2147483648.0) {
+      auto li = static_cast<int64_t>(l), ri = static_cast<int64_t>(r);
+      if (double(li) == l && double(ri) == r) {
+        result = static_cast<double>(op == 214 ? li / ri : li % ri);
+        return true;
+      }
+    }
+    int32_t t = detail::TruncatedQuotient(l, r);
+    result = op == 214 ? t : static_cast<double>(l - static_cast<long double>(t) * r);
     return true;
-  case 215:
-    if (r == 0) return false;
-    result = static_cast<double>(l - static_cast<long double>(detail::TruncatedQuotient(l, r)) * r);
-    return true;
+  }
   case 201: result = IsTrue(l) && IsTrue(r); return true;
   case 202: result = IsTrue(l) || IsTrue(r); return true;
   case 216: result = IsTrue(l) != IsTrue(r); return true;
@@ -65,7 +72,10 @@ inline bool RealOperation(int32_t op, double l, double r, double& result) {
   case 221: result = static_cast<double>(detail::Shift(RoundToInt64(l), r, true)); return true;
   case 222: result = static_cast<double>(detail::Shift(RoundToInt64(l), r, false)); return true;
   }
-  long double d = static_cast<long double>(l) - r;
+  // A double difference well beyond the tolerance decides like the extended one; only near-equal
+  // operands need extended precision.
+  long double d = l - r;
+  if (!(d > 1e-12 || d < -1e-12)) d = static_cast<long double>(l) - r;
   switch (op) {
   case 101:
   case 206: result = -e < d && d < e; return true;

@@ -34,7 +34,11 @@ public:
   RValue(const RValue& o) noexcept : kind(o.kind), val(o.val) {
     if (kind == kString && str) ++str->s_refs;
   }
-  RValue(RValue&& o) noexcept : kind(o.kind), val(o.val) { o.kind = kReal; }
+  // A moved-from value is the real 0.
+  RValue(RValue&& o) noexcept : kind(o.kind), val(o.val) {
+    o.kind = kReal;
+    o.val = 0;
+  }
   RValue& operator=(const RValue& o) noexcept {
     if (o.kind == kString && o.str) ++o.str->s_refs;
     Release();
@@ -48,6 +52,7 @@ public:
       kind = o.kind;
       val = o.val;
       o.kind = kReal;
+      o.val = 0;
     }
     return *this;
   }

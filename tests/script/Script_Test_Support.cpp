@@ -278,6 +278,7 @@ public:
     for (const auto& s : kScripts) {
       auto& code = w_scripts.emplace_back(std::make_unique<CCode>(s.text, false));
       if (!code->Compile()) throw std::runtime_error(ErrorText);
+      w_names.emplace_back(s.name);
     }
     for (auto [id, object] : {std::pair{100001, 0}, {100002, 1}, {100003, 1}, {100004, 2}}) {
       auto& inst = w_room.emplace_back(std::make_unique<RTestInstance>());
@@ -304,13 +305,14 @@ public:
   const CCode* ScriptCode(int32_t n) const override {
     return n >= 0 && size_t(n) < w_scripts.size() ? w_scripts[n].get() : nullptr;
   }
-  std::string ScriptName(int32_t n) const override { return kScripts[n].name; }
+  const std::string& ScriptName(int32_t n) const override { return w_names[n]; }
   bool CallExtension(int32_t, CInstance*, CInstance*, int32_t, const RValue*, RValue&) override {
     return false;
   }
 
   std::vector<std::unique_ptr<RTestInstance>> w_room;
   std::vector<std::unique_ptr<CCode>> w_scripts;
+  std::vector<std::string> w_names;
 };
 
 void Spawn(CInstance*, CInstance*, int32_t, RValue& result, const RValue*) {

@@ -29,6 +29,8 @@ TEST(Value, MoveLeavesRealZero) {
   RValue a(std::string_view("x"));
   RValue b = std::move(a);
   EXPECT_EQ(b.Str(), "x");
+  EXPECT_TRUE(a.IsReal()); // NOLINT: a moved-from value is the real 0
+  EXPECT_EQ(a.Real(), 0);
   RValue c;
   c = std::move(b);
   EXPECT_EQ(c.Str(), "x");
