@@ -1,0 +1,546 @@
+#include "world/Room_Class.h"
+
+#include "data/Game_File.h"
+#include "data/Support_Stream.h"
+#include "world/Object_Class.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vl {
+
+namespace {
+
+TBackgroundSize BackgroundSize = nullptr;
+
+// Depth order for drawing: highest first; a NaN depth sorts as the lowest.
+double DepthKey(double depth) {
+  return std::isnan(depth) ? -HUGE_VAL : depth;
+}
+
+// Stable, highest depth first; nothing moves when the order already holds.
+template <typename T, typename Depth>
+void SortByDepth(std::vector<T>& items, Depth depth) {
+  auto higher = [&](const T& a, const T& b) { return DepthKey(depth(a)) > DepthKey(depth(b)); };
+  if (std::is_sorted(items.begin(), items.end(), higher)) return;
+  std::stable_sort(items.begin(), items.end(), higher);
+}
+
+bool TileContains(const RTile& t, double x, double y) {
+  return x >= t.x && x < t.x + t.w * t.xscale && y >= t.y && y < t.y + t.h * t.yscale;
+}
+
+const std::vector<CInstance*>& ListOf(const std::vector<std::vector<CInstance*>>& lists, int32_t objind) {
+  static const std::vector<CInstance*> none;
+  return objind >= 0 && objind < int32_t(lists.size()) ? lists[size_t(objind)] : none;
+}
+
+} // namespace
+
+void SetBackgroundSizeSource(TBackgroundSize source) {
+  BackgroundSize = source;
+}
+
+void CRoom::Clear() {
+  r_caption.clear();
+  r_speed = 30;
+  r_width = 640;
+  r_height = 480;
+  r_persistent = false;
+  r_color = 0xC0C0C0;
+  r_showcolor = true;
+  r_background.fill(CBack());
+  r_enableviews = false;
+  r_clearViewBackground = true;
+  r_view.fill(CView());
+  r_code.clear();
+  r_instance.clear();
+  r_instance_deact.clear();
+  r_tile.clear();
+  r_lasttile = -1;
+  RebuildLists();
+}
+
+void CRoom::Assign(const CRoom* room) {
+  Clear();
+  if (!room) return;
+  r_caption = room->r_caption;
+  r_speed = room->r_speed;
+  r_width = room->r_width;
+  r_height = room->r_height;
+  r_persistent = room->r_persistent;
+  r_color = room->r_color;
+  r_showcolor = room->r_showcolor;
+  r_background = room->r_background;
+  r_enableviews = room->r_enableviews;
+  r_clearViewBackground = room->r_clearViewBackground;
+  r_view = room->r_view;
+  r_code = room->r_code;
+  auto copy = [](const std::vector<std::unique_ptr<CInstance>>& from,
+                 std::vector<std::unique_ptr<CInstance>>& to) {
+    to.reserve(from.size());
+    for (const auto& inst : from) {
+      to.push_back(std::make_unique<CInstance>());
+      to.back()->Assign(*inst);
+    }
+  };
+  copy(room->r_instance, r_instance);
+  copy(room->r_instance_deact, r_instance_deact);
+  r_tile = room->r_tile;
+  RebuildLists();
+}
+
+int32_t CRoom::Flags() const {
+  return (r_showcolor ? kFlagShowColor : 0) | (r_clearViewBackground ? 0 : kFlagKeepOutsideViews);
+}
+
+void CRoom::SetFlags(int32_t flags) {
+  r_showcolor = (flags & kFlagShowColor) != 0;
+  r_clearViewBackground = (flags & kFlagKeepOutsideViews) == 0;
+}
+
+bool CRoom::LoadFromStream(CStream& s) {
+  Clear();
+  if (s.ReadInteger() != kVersion) return false;
+  r_caption = s.ReadString();
+  r_width = s.ReadInteger();
+  r_height = s.ReadInteger();
+  r_speed = s.ReadInteger();
+  r_persistent = s.ReadBoolean();
+  r_color = s.ReadInteger();
+  SetFlags(s.ReadInteger());
+  r_code = s.ReadString();
+  const int32_t backs = s.ReadInteger();
+  for (int32_t i = 0; i < backs; ++i) {
+    CBack b;
+    b.visible = s.ReadBoolean();
+    b.foreground = s.ReadBoolean();
+    b.index = s.ReadInteger();
+    b.x = s.ReadInteger();
+    b.y = s.ReadInteger();
+    b.htiled = s.ReadBoolean();
+    b.vtiled = s.ReadBoolean();
+    b.hspeed = s.ReadInteger();
+    b.vspeed = s.ReadInteger();
+    int32_t w, h;
+    if (s.ReadBoolean() && BackgroundSize && BackgroundSize(b.index, w, h)) {
+      if (w > 0) b.xscale = double(r_width) / w;
+      if (h > 0) b.yscale = double(r_height) / h;
+    }
+    if (i < kRoomBackgrounds) r_background[size_t(i)] = b;
+  }
+  r_enableviews = s.ReadBoolean();
+  const int32_t views = s.ReadInteger();
+  for (int32_t i = 0; i < views; ++i) {
+    CView v;
+    v.visible = s.ReadBoolean();
+    for (int32_t* f : {&v.xview, &v.yview, &v.wview, &v.hview, &v.xport, &v.yport, &v.wport, &v.hport,
+                       &v.hborder, &v.vborder, &v.hspeed, &v.vspeed, &v.index})
+      *f = s.ReadInteger();
+    if (i < kRoomViews) r_view[size_t(i)] = v;
+  }
+  const int32_t instances = s.ReadInteger();
+  for (int32_t i = 0; i < instances; ++i) {
+    const int32_t x = s.ReadInteger(), y = s.ReadInteger(), object = s.ReadInteger(), id = s.ReadInteger();
+    auto inst = std::make_unique<CInstance>(id, object, x, y);
+    inst->i_initcode = s.ReadString();
+    r_instance.push_back(std::move(inst));
+  }
+  const int32_t tiles = s.ReadInteger();
+  for (int32_t i = 0; i < tiles; ++i) {
+    RTile t;
+    t.x = s.ReadInteger();
+    t.y = s.ReadInteger();
+    for (int32_t* f : {&t.index, &t.xo, &t.yo, &t.w, &t.h}) *f = s.ReadInteger();
+    t.depth = s.ReadInteger();
+    t.id = s.ReadInteger();
+    r_tile.push_back(t);
+  }
+  RebuildLists();
+  return true;
+}
+
+bool CRoom::LoadGameFromStream(CStream& s) {
+  Clear();
+  if (s.ReadInteger() != kSavedVersion) return false;
+  r_caption = s.ReadString();
+  r_width = s.ReadInteger();
+  r_height = s.ReadInteger();
+  r_speed = s.ReadInteger();
+  r_persistent = s.ReadBoolean();
+  r_color = s.ReadInteger();
+  SetFlags(s.ReadInteger());
+  r_code = s.ReadString();
+  const int32_t backs = s.ReadInteger();
+  for (int32_t i = 0; i < backs; ++i) {
+    CBack b;
+    b.visible = s.ReadBoolean();
+    b.foreground = s.ReadBoolean();
+    b.index = s.ReadInteger();
+    b.x = s.ReadReal();
+    b.y = s.ReadReal();
+    b.htiled = s.ReadBoolean();
+    b.vtiled = s.ReadBoolean();
+    for (double* f : {&b.xscale, &b.yscale, &b.hspeed, &b.vspeed}) *f = s.ReadReal();
+    b.blend = s.ReadInteger();
+    b.alpha = s.ReadReal();
+    if (i < kRoomBackgrounds) r_background[size_t(i)] = b;
+  }
+  r_enableviews = s.ReadBoolean();
+  const int32_t views = s.ReadInteger();
+  for (int32_t i = 0; i < views; ++i) {
+    CView v;
+    v.visible = s.ReadBoolean();
+    for (int32_t* f : {&v.xview, &v.yview, &v.wview, &v.hview, &v.xport, &v.yport, &v.wport, &v.hport})
+      *f = s.ReadInteger();
+    v.angle = s.ReadReal();
+    for (int32_t* f : {&v.hborder, &v.vborder, &v.hspeed, &v.vspeed, &v.index}) *f = s.ReadInteger();
+    if (i < kRoomViews) r_view[size_t(i)] = v;
+  }
+  for (auto* list : {&r_instance, &r_instance_deact}) {
+    const int32_t count = s.ReadInteger();
+    for (int32_t i = 0; i < count; ++i) {
+      list->push_back(std::make_unique<CInstance>());
+      list->back()->LoadFromStream(s);
+    }
+  }
+  const int32_t tiles = s.ReadInteger();
+  for (int32_t i = 0; i < tiles; ++i) {
+    RTile t;
+    t.x = s.ReadReal();
+    t.y = s.ReadReal();
+    for (int32_t* f : {&t.index, &t.xo, &t.yo, &t.w, &t.h}) *f = s.ReadInteger();
+    t.depth = s.ReadReal();
+    t.id = s.ReadInteger();
+    t.xscale = s.ReadReal();
+    t.yscale = s.ReadReal();
+    t.blend = s.ReadInteger();
+    t.alpha = s.ReadReal();
+    t.visible = s.ReadBoolean();
+    r_tile.push_back(t);
+  }
+  RebuildLists();
+  return true;
+}
+
+void CRoom::SaveGameToStream(CStream& s) const {
+  s.WriteInteger(kSavedVersion);
+  s.WriteString(r_caption);
+  s.WriteInteger(r_width);
+  s.WriteInteger(r_height);
+  s.WriteInteger(r_speed);
+  s.WriteBoolean(r_persistent);
+  s.WriteInteger(r_color);
+  s.WriteInteger(Flags());
+  s.WriteString(r_code);
+  s.WriteInteger(kRoomBackgrounds);
+  for (const CBack& b : r_background) {
+    s.WriteBoolean(b.visible);
+    s.WriteBoolean(b.foreground);
+    s.WriteInteger(b.index);
+    s.WriteReal(b.x);
+    s.WriteReal(b.y);
+    s.WriteBoolean(b.htiled);
+    s.WriteBoolean(b.vtiled);
+    for (double f : {b.xscale, b.yscale, b.hspeed, b.vspeed}) s.WriteReal(f);
+    s.WriteInteger(b.blend);
+    s.WriteReal(b.alpha);
+  }
+  s.WriteBoolean(r_enableviews);
+  s.WriteInteger(kRoomViews);
+  for (const CView& v : r_view) {
+    s.WriteBoolean(v.visible);
+    for (int32_t f : {v.xview, v.yview, v.wview, v.hview, v.xport, v.yport, v.wport, v.hport})
+      s.WriteInteger(f);
+    s.WriteReal(v.angle);
+    for (int32_t f : {v.hborder, v.vborder, v.hspeed, v.vspeed, v.index}) s.WriteInteger(f);
+  }
+  for (const auto* list : {&r_instance, &r_instance_deact}) {
+    s.WriteInteger(int32_t(list->size()));
+    for (const auto& inst : *list) inst->SaveToStream(s);
+  }
+  s.WriteInteger(TileNumber());
+  for (const RTile& t : r_tile) {
+    s.WriteReal(t.x);
+    s.WriteReal(t.y);
+    for (int32_t f : {t.index, t.xo, t.yo, t.w, t.h}) s.WriteInteger(f);
+    s.WriteReal(t.depth);
+    s.WriteInteger(t.id);
+    s.WriteReal(t.xscale);
+    s.WriteReal(t.yscale);
+    s.WriteInteger(t.blend);
+    s.WriteReal(t.alpha);
+    s.WriteBoolean(t.visible);
+  }
+}
+
+// ---- Instances ----------------------------------------------------------------------------------
+
+CInstance* CRoom::AddInstance(int32_t objectind, double x, double y) {
+  const int32_t id = ++GameData().gd_lastinstanceid;
+  r_instance.push_back(std::make_unique<CInstance>(id, objectind, x, y));
+  CInstance* inst = r_instance.back().get();
+  AddToLists(inst);
+  return inst;
+}
+
+void CRoom::ClearInstances() {
+  r_instance.clear();
+  RebuildLists();
+}
+
+CInstance* CRoom::FindInstance(int32_t id) const {
+  auto it = r_byid.find(id);
+  return it == r_byid.end() ? nullptr : it->second;
+}
+
+CInstance* CRoom::Obj_Instance(int32_t objind, int32_t numb) const {
+  const auto& list = ObjectList(objind);
+  return numb >= 0 && numb < int32_t(list.size()) ? list[size_t(numb)] : nullptr;
+}
+
+CInstance* CRoom::Obj_Instance_Recursive(int32_t objind, int32_t numb) const {
+  const auto& list = ObjectListRecursive(objind);
+  return numb >= 0 && numb < int32_t(list.size()) ? list[size_t(numb)] : nullptr;
+}
+
+const std::vector<CInstance*>& CRoom::ObjectList(int32_t objind) const {
+  return ListOf(r_obj_instance, objind);
+}
+
+const std::vector<CInstance*>& CRoom::ObjectListRecursive(int32_t objind) const {
+  return ListOf(r_obj_instance_recursive, objind);
+}
+
+void CRoom::AddToLists(CInstance* inst) {
+  r_byid.emplace(inst->i_id, inst);
+  const int32_t object = inst->i_objectindex;
+  if (object < 0) return;
+  const size_t need = size_t(std::max(object + 1, Objects().Count()));
+  if (r_obj_instance.size() < need) {
+    r_obj_instance.resize(need);
+    r_obj_instance_recursive.resize(need);
+  }
+  r_obj_instance[size_t(object)].push_back(inst);
+  for (int32_t ancestor : Objects().Chain(object)) r_obj_instance_recursive[size_t(ancestor)].push_back(inst);
+}
+
+void CRoom::RebuildLists() {
+  r_byid.clear();
+  r_byid.reserve(r_instance.size());
+  r_obj_instance.assign(size_t(Objects().Count()), {});
+  r_obj_instance_recursive.assign(size_t(Objects().Count()), {});
+  for (const auto& inst : r_instance) AddToLists(inst.get());
+}
+
+void CRoom::SortInstances() {
+  SortByDepth(r_instance, [](const std::unique_ptr<CInstance>& i) { return i->i_depth; });
+}
+
+void CRoom::RemoveMarked() {
+  const size_t before = r_instance.size();
+  std::erase_if(r_instance, [](const std::unique_ptr<CInstance>& i) { return i->i_marked; });
+  if (r_instance.size() != before) RebuildLists();
+}
+
+void CRoom::UpdateActive() {
+  const bool anyout =
+      std::any_of(r_instance.begin(), r_instance.end(), [](auto& i) { return i->i_deactivated; });
+  const bool anyin = std::any_of(r_instance_deact.begin(), r_instance_deact.end(),
+                                 [](auto& i) { return !i->i_deactivated; });
+  if (!anyout && !anyin) return;
+  // Moves the instances whose flag says so from one list to the end of the other, keeping orders.
+  auto move = [](std::vector<std::unique_ptr<CInstance>>& from, std::vector<std::unique_ptr<CInstance>>& to,
+                 bool flag) {
+    std::vector<std::unique_ptr<CInstance>> stay;
+    for (auto& inst : from) (inst->i_deactivated == flag ? to : stay).push_back(std::move(inst));
+    from = std::move(stay);
+  };
+  std::vector<std::unique_ptr<CInstance>> moving;
+  move(r_instance_deact, moving, false);
+  move(r_instance, r_instance_deact, true);
+  for (auto& inst : moving) r_instance.push_back(std::move(inst));
+  RebuildLists();
+}
+
+void CRoom::ScrollBackground() {
+  for (CBack& b : r_background) b.x += b.hspeed, b.y += b.vspeed;
+}
+
+// ---- Tiles --------------------------------------------------------------------------------------
+
+int32_t CRoom::AddTile(const RTile& tile) {
+  r_tile.push_back(tile);
+  r_tile.back().id = ++GameData().gd_lasttileid;
+  r_lasttile = TileNumber() - 1;
+  return r_lasttile;
+}
+
+void CRoom::ClearTiles() {
+  r_tile.clear();
+  r_lasttile = -1;
+}
+
+void CRoom::DeleteTilesAt(double x, double y, bool foreground) {
+  std::erase_if(r_tile, [&](const RTile& t) {
+    const bool layer = foreground ? t.depth <= 0 : t.depth >= 0;
+    return layer && t.x <= x && x <= t.x + t.w * t.xscale && t.y <= y && y <= t.y + t.h * t.yscale;
+  });
+}
+
+int32_t CRoom::FindTile(int32_t id) {
+  if (r_lasttile >= 0 && r_lasttile < TileNumber() && r_tile[size_t(r_lasttile)].id == id) return r_lasttile;
+  for (int32_t i = 0; i < TileNumber(); ++i)
+    if (r_tile[size_t(i)].id == id) return r_lasttile = i;
+  return -1;
+}
+
+int32_t CRoom::FindTileAt(double x, double y, bool foreground) {
+  for (int32_t i = 0; i < TileNumber(); ++i) {
+    const RTile& t = r_tile[size_t(i)];
+    if ((foreground ? t.depth < 0 : t.depth >= 0) && TileContains(t, x, y)) return r_lasttile = i;
+  }
+  return -1;
+}
+
+void CRoom::DeleteTile(int32_t index) {
+  if (index < 0 || index >= TileNumber()) return;
+  r_tile.erase(r_tile.begin() + index);
+}
+
+void CRoom::SortTiles() {
+  SortByDepth(r_tile, [](const RTile& t) { return t.depth; });
+}
+
+void CRoom::HideTilesDepth(double depth) {
+  for (RTile& t : r_tile)
+    if (t.depth == depth) t.visible = false;
+}
+
+void CRoom::ShowTilesDepth(double depth) {
+  for (RTile& t : r_tile)
+    if (t.depth == depth) t.visible = true;
+}
+
+void CRoom::DeleteTilesDepth(double depth) {
+  std::erase_if(r_tile, [&](const RTile& t) { return t.depth == depth; });
+}
+
+void CRoom::ShiftTilesDepth(double depth, double x, double y) {
+  for (RTile& t : r_tile)
+    if (t.depth == depth) t.x += x, t.y += y;
+}
+
+int32_t CRoom::FindTileAtDepth(double depth, double x, double y) {
+  for (int32_t i = 0; i < TileNumber(); ++i)
+    if (r_tile[size_t(i)].depth == depth && TileContains(r_tile[size_t(i)], x, y)) return i;
+  return -1;
+}
+
+void CRoom::DeleteTilesAtDepth(double depth, double x, double y) {
+  std::erase_if(r_tile, [&](const RTile& t) { return t.depth == depth && TileContains(t, x, y); });
+}
+
+void CRoom::ChangeTilesDepth(double olddepth, double newdepth) {
+  for (RTile& t : r_tile)
+    if (t.depth == olddepth) t.depth = newdepth;
+}
+
+// ---- The room table and the room order ----------------------------------------------------------
+
+CRoomTable& Rooms() {
+  static CRoomTable rooms;
+  return rooms;
+}
+
+bool CRoomTable::LoadSection(CStream& stream) {
+  ClearAll();
+  if (stream.ReadInteger() != kSectionVersion) return false;
+  const int32_t count = stream.ReadInteger();
+  for (int32_t i = 0; i < count; ++i) {
+    auto block = stream.ReadStreamC();
+    t_rooms.emplace_back();
+    t_names.emplace_back();
+    if (!block->ReadBoolean()) continue;
+    t_names.back() = block->ReadString();
+    auto room = std::make_unique<CRoom>();
+    if (!room->LoadFromStream(*block)) return false;
+    t_rooms.back() = std::move(room);
+  }
+  GameData().gd_lastinstanceid = stream.ReadInteger();
+  GameData().gd_lasttileid = stream.ReadInteger();
+  return true;
+}
+
+void CRoomTable::ClearAll() {
+  t_rooms.clear();
+  t_names.clear();
+}
+
+std::string CRoomTable::Name(int32_t index) const {
+  if (!Exists(index)) return "<undefined>";
+  return t_names[size_t(index)];
+}
+
+int32_t CRoomTable::Find(std::string_view name) const {
+  for (int32_t i = 0; i < Count(); ++i)
+    if (t_rooms[size_t(i)] && t_names[size_t(i)] == name) return i;
+  return -1;
+}
+
+int32_t CRoomTable::Add() {
+  const int32_t index = Count();
+  t_rooms.push_back(std::make_unique<CRoom>());
+  t_names.push_back("__newroom" + std::to_string(index));
+  return index;
+}
+
+int32_t CRoomTable::Duplicate(int32_t index) {
+  if (!Exists(index)) return -1;
+  const int32_t copy = Add();
+  t_rooms[size_t(copy)]->Assign(t_rooms[size_t(index)].get());
+  return copy;
+}
+
+bool CRoomTable::AssignRoom(int32_t index, int32_t source) {
+  if (source < 0 || source >= Count() || index < 0 || index >= Count()) return false;
+  if (index == source) return true;
+  if (!t_rooms[size_t(index)]) t_rooms[size_t(index)] = std::make_unique<CRoom>();
+  t_rooms[size_t(index)]->Assign(t_rooms[size_t(source)].get());
+  return true;
+}
+
+namespace {
+
+// The position of r in the room order, or -1.
+int32_t OrderPosition(int32_t r) {
+  const auto& order = GameData().gd_roomorder;
+  auto it = std::find(order.begin(), order.end(), r);
+  return it == order.end() ? -1 : int32_t(it - order.begin());
+}
+
+} // namespace
+
+int32_t RoomOrderFirst() {
+  const auto& order = GameData().gd_roomorder;
+  return order.empty() ? -1 : order.front();
+}
+
+int32_t RoomOrderLast() {
+  const auto& order = GameData().gd_roomorder;
+  return order.empty() ? -1 : order.back();
+}
+
+int32_t RoomOrderPrevious(int32_t r) {
+  const auto& order = GameData().gd_roomorder;
+  const int32_t at = OrderPosition(r);
+  return order.size() >= 2 && at > 0 ? order[size_t(at - 1)] : -1;
+}
+
+int32_t RoomOrderNext(int32_t r) {
+  const auto& order = GameData().gd_roomorder;
+  const int32_t at = OrderPosition(r);
+  return order.size() >= 2 && at >= 0 && at + 1 < int32_t(order.size()) ? order[size_t(at + 1)] : -1;
+}
+
+} // namespace vl
