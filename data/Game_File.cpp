@@ -1,6 +1,9 @@
 #include "data/Game_File.h"
 
 #include "data/Support_Stream.h"
+#include "library/Path_Class.h"
+#include "world/Object_Class.h"
+#include "world/Room_Class.h"
 
 #include <cstring>
 
@@ -93,11 +96,16 @@ bool ReadNamed(CStream& s, RGameData&) {
   return ReadNamedSectionWithoutRecords(s);
 }
 
+bool ReadPaths(CStream& s, RGameData&) {
+  return Paths().LoadSection(s);
+}
+
+bool ReadObjects(CStream& s, RGameData&) {
+  return Objects().LoadSection(s);
+}
+
 bool ReadRooms(CStream& s, RGameData& game) {
-  if (!ReadNamedSectionWithoutRecords(s)) return false;
-  game.gd_lastinstanceid = s.ReadInteger();
-  game.gd_lasttileid = s.ReadInteger();
-  return true;
+  return Rooms().LoadSection(s, game);
 }
 
 bool ReadIncludedFiles(CStream& s, RGameData&) {
@@ -145,11 +153,11 @@ const std::array<RSection, 16> kSections = {{
     {7, "Loading sounds", ReadNamed},
     {10, "Loading sprites", ReadNamed},
     {23, "Loading backgrounds", ReadNamed},
-    {30, "Loading paths", ReadNamed},
+    {30, "Loading paths", ReadPaths},
     {32, "Loading scripts", ReadNamed},
     {34, "Loading fonts", ReadNamed},
     {36, "Loading time lines", ReadNamed},
-    {38, "Loading objects", ReadNamed},
+    {38, "Loading objects", ReadObjects},
     {40, "Loading rooms", ReadRooms},
     {43, "Loading included files", ReadIncludedFiles},
     {45, "Loading help", ReadHelp},

@@ -453,7 +453,7 @@ CRoomTable& Rooms() {
   return rooms;
 }
 
-bool CRoomTable::LoadSection(CStream& stream) {
+bool CRoomTable::LoadSection(CStream& stream, RGameData& game) {
   ClearAll();
   if (stream.ReadInteger() != kSectionVersion) return false;
   const int32_t count = stream.ReadInteger();
@@ -467,8 +467,8 @@ bool CRoomTable::LoadSection(CStream& stream) {
     if (!room->LoadFromStream(*block)) return false;
     t_rooms.back() = std::move(room);
   }
-  GameData().gd_lastinstanceid = stream.ReadInteger();
-  GameData().gd_lasttileid = stream.ReadInteger();
+  game.gd_lastinstanceid = stream.ReadInteger();
+  game.gd_lasttileid = stream.ReadInteger();
   return true;
 }
 

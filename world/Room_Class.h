@@ -16,6 +16,7 @@
 namespace vl {
 
 class CStream;
+struct RGameData;
 
 constexpr int32_t kRoomBackgrounds = 8;
 constexpr int32_t kRoomViews = 8;
@@ -149,8 +150,8 @@ class CRoomTable {
 public:
   static constexpr int32_t kSectionVersion = 800;
 
-  // Reads the rooms section with the last instance and tile ids that follow it.
-  bool LoadSection(CStream& stream);
+  // Reads the rooms section; the last instance and tile ids that follow it go to game.
+  bool LoadSection(CStream& stream, RGameData& game);
   void ClearAll();
   int32_t Count() const { return int32_t(t_rooms.size()); }
   bool Exists(int32_t index) const { return Get(index) != nullptr; }

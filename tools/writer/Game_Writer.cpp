@@ -14,14 +14,128 @@ void WriteEmptyNamedSection(CStream& s) {
   s.WriteInteger(0);
 }
 
-void WriteSections(CStream& s, const RGameData& game) {
+// A named-resource section: per slot a compressed block with the exists flag, the name and the record.
+template <typename T, typename Write>
+void WriteNamedSection(CStream& s, const std::vector<std::optional<T>>& items, Write write) {
+  s.WriteInteger(800);
+  s.WriteInteger(int32_t(items.size()));
+  for (const auto& item : items) {
+    CStream block;
+    block.WriteBoolean(item.has_value());
+    if (item) {
+      block.WriteString(item->name);
+      write(block, *item);
+    }
+    s.WriteStreamC(block);
+  }
+}
+
+void WritePath(CStream& s, const RPackPath& path) {
+  s.WriteInteger(530);
+  s.WriteInteger(path.kind);
+  s.WriteBoolean(path.closed);
+  s.WriteInteger(path.precision);
+  s.WriteInteger(int32_t(path.points.size()));
+  for (const auto& point : path.points)
+    for (double v : point) s.WriteReal(v);
+}
+
+void WriteAction(CStream& s, const RPackAction& action) {
+  s.WriteInteger(440);
+  s.WriteInteger(action.libid);
+  s.WriteInteger(action.id);
+  s.WriteInteger(action.kind);
+  s.WriteBoolean(action.userelative);
+  s.WriteBoolean(action.isquestion);
+  s.WriteBoolean(action.useapplyto);
+  s.WriteInteger(action.exetype);
+  s.WriteString(action.function);
+  s.WriteString(action.code);
+  s.WriteInteger(int32_t(action.args.size()));
+  s.WriteInteger(int32_t(action.argkinds.size()));
+  for (int32_t kind : action.argkinds) s.WriteInteger(kind);
+  s.WriteInteger(action.who);
+  s.WriteBoolean(action.relative);
+  s.WriteInteger(int32_t(action.args.size()));
+  for (const std::string& arg : action.args) s.WriteString(arg);
+  s.WriteBoolean(action.isnot);
+}
+
+void WriteObject(CStream& s, const RPackObject& object) {
+  s.WriteInteger(430);
+  s.WriteInteger(object.sprite);
+  s.WriteBoolean(object.solid);
+  s.WriteBoolean(object.visible);
+  s.WriteInteger(object.depth);
+  s.WriteBoolean(object.persistent);
+  s.WriteInteger(object.parent);
+  s.WriteInteger(object.mask);
+  s.WriteInteger(11);
+  for (int32_t type = 0; type <= 11; ++type) {
+    for (const RPackEvent& event : object.events) {
+      if (event.type != type) continue;
+      s.WriteInteger(event.number);
+      s.WriteInteger(400);
+      s.WriteInteger(int32_t(event.actions.size()));
+      for (const RPackAction& action : event.actions) WriteAction(s, action);
+    }
+    s.WriteInteger(-1);
+  }
+}
+
+void WriteRoom(CStream& s, const RPackRoom& room) {
+  s.WriteInteger(541);
+  s.WriteString(room.caption);
+  s.WriteInteger(room.width);
+  s.WriteInteger(room.height);
+  s.WriteInteger(room.speed);
+  s.WriteBoolean(room.persistent);
+  s.WriteInteger(room.colour);
+  s.WriteInteger((room.showcolour ? 1 : 0) | (room.clearviews ? 0 : 2));
+  s.WriteString(room.code);
+  s.WriteInteger(int32_t(room.backgrounds.size()));
+  for (const RPackBackground& b : room.backgrounds) {
+    s.WriteBoolean(b.visible);
+    s.WriteBoolean(b.foreground);
+    s.WriteInteger(b.index);
+    s.WriteInteger(b.x);
+    s.WriteInteger(b.y);
+    s.WriteBoolean(b.htiled);
+    s.WriteBoolean(b.vtiled);
+    s.WriteInteger(b.hspeed);
+    s.WriteInteger(b.vspeed);
+    s.WriteBoolean(b.stretch);
+  }
+  s.WriteBoolean(room.enableviews);
+  s.WriteInteger(int32_t(room.views.size()));
+  for (const RPackView& v : room.views) {
+    s.WriteBoolean(v.visible);
+    for (int32_t f : {v.xview, v.yview, v.wview, v.hview, v.xport, v.yport, v.wport, v.hport, v.hborder,
+                      v.vborder, v.hspeed, v.vspeed, v.object})
+      s.WriteInteger(f);
+  }
+  s.WriteInteger(int32_t(room.instances.size()));
+  for (const RPackInstance& inst : room.instances) {
+    for (int32_t f : {inst.x, inst.y, inst.object, inst.id}) s.WriteInteger(f);
+    s.WriteString(inst.code);
+  }
+  s.WriteInteger(int32_t(room.tiles.size()));
+  for (const RPackTile& t : room.tiles)
+    for (int32_t f : {t.x, t.y, t.background, t.xo, t.yo, t.w, t.h, t.depth, t.id}) s.WriteInteger(f);
+}
+
+void WriteSections(CStream& s, const RGameProject& project) {
+  const RGameData& game = project.gp_game;
   s.WriteInteger(700), s.WriteInteger(0); // extension packages
   WriteEmptyNamedSection(s);              // triggers
   s.WriteInteger(800);
   s.WriteInteger(int32_t(game.gd_constants.size()));
   for (const auto& [name, value] : game.gd_constants) s.WriteString(name), s.WriteString(value);
-  for (int kind = 0; kind < 8; ++kind) WriteEmptyNamedSection(s); // sounds .. objects
-  WriteEmptyNamedSection(s);                                      // rooms
+  for (int kind = 0; kind < 3; ++kind) WriteEmptyNamedSection(s); // sounds, sprites, backgrounds
+  WriteNamedSection(s, project.gp_paths, WritePath);
+  for (int kind = 0; kind < 3; ++kind) WriteEmptyNamedSection(s); // scripts, fonts, time lines
+  WriteNamedSection(s, project.gp_objects, WriteObject);
+  WriteNamedSection(s, project.gp_rooms, WriteRoom);
   s.WriteInteger(game.gd_lastinstanceid);
   s.WriteInteger(game.gd_lasttileid);
   s.WriteInteger(800), s.WriteInteger(0); // included files
@@ -59,7 +173,7 @@ std::vector<uint8_t> WriteGameData(const RGameProject& project, size_t marker) {
   resources.WriteInteger(0); // flags
   resources.WriteInteger(game.gd_gameid);
   resources.WriteBuffer(game.gd_guid.data(), game.gd_guid.size());
-  WriteSections(resources, game);
+  WriteSections(resources, project);
   s.WriteStreamE(resources);
 
   s.EncryptWad(8);

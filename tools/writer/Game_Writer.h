@@ -3,17 +3,108 @@
 
 #include "data/Game_File.h"
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace vl {
+
+// A path resource as written.
+struct RPackPath {
+  std::string name;
+  int32_t kind = 0; // 0 straight, 1 smooth
+  bool closed = true;
+  int32_t precision = 4;
+  std::vector<std::array<double, 3>> points; // x, y, speed
+};
+
+// An action as stored: a function call with argument texts, or code (kind 7, execution type 2).
+struct RPackAction {
+  int32_t libid = 1;
+  int32_t id = 0;
+  int32_t kind = 0;
+  bool userelative = false;
+  bool isquestion = false;
+  bool useapplyto = false;
+  int32_t exetype = 0;
+  std::string function;
+  std::string code;
+  std::vector<int32_t> argkinds;
+  int32_t who = -1;
+  bool relative = false;
+  std::vector<std::string> args;
+  bool isnot = false;
+};
+
+struct RPackEvent {
+  int32_t type = 0;
+  int32_t number = 0;
+  std::vector<RPackAction> actions;
+};
+
+struct RPackObject {
+  std::string name;
+  int32_t sprite = -1;
+  bool solid = false;
+  bool visible = true;
+  int32_t depth = 0;
+  bool persistent = false;
+  int32_t parent = -1;
+  int32_t mask = -1;
+  std::vector<RPackEvent> events;
+};
+
+struct RPackBackground {
+  bool visible = false, foreground = false;
+  int32_t index = -1, x = 0, y = 0;
+  bool htiled = true, vtiled = true;
+  int32_t hspeed = 0, vspeed = 0;
+  bool stretch = false;
+};
+
+struct RPackView {
+  bool visible = false;
+  int32_t xview = 0, yview = 0, wview = 640, hview = 480;
+  int32_t xport = 0, yport = 0, wport = 640, hport = 480;
+  int32_t hborder = 32, vborder = 32, hspeed = -1, vspeed = -1, object = -1;
+};
+
+struct RPackInstance {
+  int32_t x = 0, y = 0, object = 0, id = 0;
+  std::string code;
+};
+
+struct RPackTile {
+  int32_t x = 0, y = 0, background = -1, xo = 0, yo = 0, w = 0, h = 0, depth = 0, id = 0;
+};
+
+struct RPackRoom {
+  std::string name;
+  std::string caption;
+  int32_t width = 640, height = 480, speed = 30;
+  bool persistent = false;
+  int32_t colour = 0xC0C0C0;
+  bool showcolour = true;
+  bool clearviews = true;
+  std::string code;
+  std::array<RPackBackground, 8> backgrounds;
+  bool enableviews = false;
+  std::array<RPackView, 8> views;
+  std::vector<RPackInstance> instances;
+  std::vector<RPackTile> tiles;
+};
 
 struct RGameProject {
   RGameData gp_game;               // header, settings, resource head and sections
   std::vector<uint8_t> gp_library; // the carried library's bytes, named by gp_game.gd_libraryname
   uint32_t gp_keynumber = 0;       // S, from which the unscrambling key text is formed
   int32_t gp_padding = 0;          // padding integers at the head of the resource block
+  // Resources by index; an empty slot is written as an absent resource.
+  std::vector<std::optional<RPackPath>> gp_paths;
+  std::vector<std::optional<RPackObject>> gp_objects;
+  std::vector<std::optional<RPackRoom>> gp_rooms;
 };
 
 // The game data from the marker on, scrambled and with its checksum, for a marker at `marker`.

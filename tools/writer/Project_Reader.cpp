@@ -2,9 +2,11 @@
 
 #include "data/Support_Stream.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <png.h>
@@ -114,14 +116,268 @@ std::array<uint8_t, 16> ParseGuid(const std::string& text) {
   return guid;
 }
 
+// ---- Paths, objects and rooms -------------------------------------------------------------------
+
+// Rejects keys outside `known`, so that typing mistakes do not pass unnoticed.
+void CheckKeys(const json& value, const char* what, std::initializer_list<const char*> known) {
+  if (!value.is_object()) throw EProjectError(std::string(what) + " must be an object");
+  for (const auto& [key, v] : value.items())
+    if (std::find_if(known.begin(), known.end(), [&](const char* k) { return key == k; }) == known.end())
+      throw EProjectError("unknown key \"" + key + "\" in " + what);
+}
+
+template <typename T>
+void Get(const json& value, const char* key, T& into) {
+  if (value.contains(key)) into = value.at(key).get<T>();
+}
+
+// An object given by index or by name.
+int32_t ObjectRef(const json& value, const RGameProject& project) {
+  if (value.is_number_integer()) return value.get<int32_t>();
+  const std::string name = value.get<std::string>();
+  for (size_t i = 0; i < project.gp_objects.size(); ++i)
+    if (project.gp_objects[i] && project.gp_objects[i]->name == name) return int32_t(i);
+  throw EProjectError("unknown object \"" + name + "\"");
+}
+
+void GetObjectRef(const json& value, const char* key, const RGameProject& project, int32_t& into) {
+  if (value.contains(key)) into = ObjectRef(value.at(key), project);
+}
+
+RPackPath ReadPath(const json& v) {
+  CheckKeys(v, "a path", {"name", "smooth", "closed", "precision", "points"});
+  RPackPath path;
+  Get(v, "name", path.name);
+  path.kind = v.value("smooth", false) ? 1 : 0;
+  Get(v, "closed", path.closed);
+  Get(v, "precision", path.precision);
+  for (const json& point : v.value("points", json::array())) {
+    const auto p = point.get<std::vector<double>>();
+    if (p.size() != 2 && p.size() != 3) throw EProjectError("a path point is [x, y] or [x, y, speed]");
+    path.points.push_back({p[0], p[1], p.size() == 3 ? p[2] : 100.0});
+  }
+  return path;
+}
+
+int32_t EventType(const json& v) {
+  static const std::map<std::string, int32_t> types = {
+      {"create", 0}, {"destroy", 1}, {"alarm", 2}, {"step", 3},     {"collision", 4},   {"keyboard", 5},
+      {"mouse", 6},  {"other", 7},   {"draw", 8},  {"keypress", 9}, {"keyrelease", 10}, {"trigger", 11}};
+  if (v.is_number_integer()) return v.get<int32_t>();
+  auto it = types.find(v.get<std::string>());
+  if (it == types.end()) throw EProjectError("unknown event type \"" + v.get<std::string>() + "\"");
+  return it->second;
+}
+
+int32_t ActionKind(const json& v) {
+  static const std::map<std::string, int32_t> kinds = {{"normal", 0},   {"begin", 1}, {"end", 2},
+                                                       {"else", 3},     {"exit", 4},  {"repeat", 5},
+                                                       {"variable", 6}, {"code", 7}};
+  if (v.is_number_integer()) return v.get<int32_t>();
+  auto it = kinds.find(v.get<std::string>());
+  if (it == kinds.end()) throw EProjectError("unknown action kind \"" + v.get<std::string>() + "\"");
+  return it->second;
+}
+
+// -1 self, -2 other, or an object.
+int32_t ApplyTo(const json& v, const RGameProject& project) {
+  if (v.is_string() && v.get<std::string>() == "self") return -1;
+  if (v.is_string() && v.get<std::string>() == "other") return -2;
+  return ObjectRef(v, project);
+}
+
+RPackAction ReadAction(const json& v, const RGameProject& project) {
+  CheckKeys(v, "an action",
+            {"code", "function", "kind", "args", "arg_kinds", "who", "relative", "question", "not",
+             "use_relative", "use_apply_to", "execute", "lib", "id", "variable", "value", "repeat"});
+  RPackAction a;
+  if (v.contains("code")) { // a code action
+    a.kind = 7, a.exetype = 2, a.useapplyto = true;
+    a.args = {v.at("code").get<std::string>()};
+    a.argkinds = {1};
+  } else if (v.contains("variable")) { // name = value, or name += value when relative
+    a.kind = 6, a.exetype = 2, a.useapplyto = true, a.userelative = true;
+    a.args = {v.at("variable").get<std::string>(), v.value("value", std::string("0"))};
+    a.argkinds = {0, 0};
+  } else if (v.contains("repeat")) {
+    a.kind = 5;
+    a.args = {v.at("repeat").get<std::string>()};
+    a.argkinds = {0};
+  } else if (v.contains("function")) {
+    a.exetype = 1, a.useapplyto = true;
+    a.function = v.at("function").get<std::string>();
+  }
+  if (v.contains("kind")) a.kind = ActionKind(v.at("kind"));
+  Get(v, "args", a.args);
+  if (v.contains("args") && !v.contains("arg_kinds")) a.argkinds.assign(a.args.size(), 0);
+  Get(v, "arg_kinds", a.argkinds);
+  if (a.args.size() > 8 || a.argkinds.size() != a.args.size())
+    throw EProjectError("an action has at most 8 arguments and one kind per argument");
+  if (v.contains("who")) a.who = ApplyTo(v.at("who"), project);
+  Get(v, "relative", a.relative);
+  Get(v, "question", a.isquestion);
+  Get(v, "not", a.isnot);
+  Get(v, "use_relative", a.userelative);
+  Get(v, "use_apply_to", a.useapplyto);
+  Get(v, "execute", a.exetype);
+  Get(v, "lib", a.libid);
+  Get(v, "id", a.id);
+  return a;
+}
+
+RPackObject ReadObject(const json& v, const RGameProject& project) {
+  CheckKeys(v, "an object",
+            {"name", "sprite", "solid", "visible", "depth", "persistent", "parent", "mask", "events"});
+  RPackObject object;
+  Get(v, "name", object.name);
+  Get(v, "sprite", object.sprite);
+  Get(v, "solid", object.solid);
+  Get(v, "visible", object.visible);
+  Get(v, "depth", object.depth);
+  Get(v, "persistent", object.persistent);
+  Get(v, "mask", object.mask);
+  for (const json& e : v.value("events", json::array())) {
+    CheckKeys(e, "an event", {"type", "number", "actions"});
+    RPackEvent event;
+    event.type = EventType(e.at("type"));
+    if (e.contains("number"))
+      event.number = event.type == 4 ? ObjectRef(e.at("number"), project) : e.at("number").get<int32_t>();
+    for (const json& a : e.value("actions", json::array())) event.actions.push_back(ReadAction(a, project));
+    object.events.push_back(std::move(event));
+  }
+  return object;
+}
+
+RPackRoom ReadRoom(const json& v, RGameProject& project) {
+  CheckKeys(v, "a room",
+            {"name", "caption", "width", "height", "speed", "persistent", "colour", "show_colour",
+             "clear_view_background", "code", "views_enabled", "backgrounds", "views", "instances", "tiles"});
+  RGameData& game = project.gp_game;
+  RPackRoom room;
+  Get(v, "name", room.name);
+  Get(v, "caption", room.caption);
+  Get(v, "width", room.width);
+  Get(v, "height", room.height);
+  Get(v, "speed", room.speed);
+  Get(v, "persistent", room.persistent);
+  Get(v, "colour", room.colour);
+  Get(v, "show_colour", room.showcolour);
+  Get(v, "clear_view_background", room.clearviews);
+  Get(v, "code", room.code);
+  Get(v, "views_enabled", room.enableviews);
+  const json backgrounds = v.value("backgrounds", json::array());
+  if (backgrounds.size() > 8) throw EProjectError("a room has at most 8 backgrounds");
+  for (size_t i = 0; i < backgrounds.size(); ++i) {
+    const json& b = backgrounds[i];
+    CheckKeys(
+        b, "a room background",
+        {"visible", "foreground", "background", "x", "y", "htiled", "vtiled", "hspeed", "vspeed", "stretch"});
+    RPackBackground& back = room.backgrounds[i];
+    Get(b, "visible", back.visible);
+    Get(b, "foreground", back.foreground);
+    Get(b, "background", back.index);
+    Get(b, "x", back.x);
+    Get(b, "y", back.y);
+    Get(b, "htiled", back.htiled);
+    Get(b, "vtiled", back.vtiled);
+    Get(b, "hspeed", back.hspeed);
+    Get(b, "vspeed", back.vspeed);
+    Get(b, "stretch", back.stretch);
+  }
+  const json views = v.value("views", json::array());
+  if (views.size() > 8) throw EProjectError("a room has at most 8 views");
+  for (size_t i = 0; i < views.size(); ++i) {
+    const json& w = views[i];
+    CheckKeys(w, "a room view",
+              {"visible", "xview", "yview", "wview", "hview", "xport", "yport", "wport", "hport", "hborder",
+               "vborder", "hspeed", "vspeed", "object"});
+    RPackView& view = room.views[i];
+    Get(w, "visible", view.visible);
+    Get(w, "xview", view.xview);
+    Get(w, "yview", view.yview);
+    Get(w, "wview", view.wview);
+    Get(w, "hview", view.hview);
+    Get(w, "xport", view.xport);
+    Get(w, "yport", view.yport);
+    Get(w, "wport", view.wport);
+    Get(w, "hport", view.hport);
+    Get(w, "hborder", view.hborder);
+    Get(w, "vborder", view.vborder);
+    Get(w, "hspeed", view.hspeed);
+    Get(w, "vspeed", view.vspeed);
+    GetObjectRef(w, "object", project, view.object);
+  }
+  for (const json& i : v.value("instances", json::array())) {
+    CheckKeys(i, "an instance", {"x", "y", "object", "id", "code"});
+    RPackInstance inst;
+    Get(i, "x", inst.x);
+    Get(i, "y", inst.y);
+    inst.object = ObjectRef(i.at("object"), project);
+    inst.id = i.contains("id") ? i.at("id").get<int32_t>() : ++game.gd_lastinstanceid;
+    Get(i, "code", inst.code);
+    room.instances.push_back(std::move(inst));
+  }
+  for (const json& t : v.value("tiles", json::array())) {
+    CheckKeys(t, "a tile", {"x", "y", "background", "xo", "yo", "w", "h", "depth", "id"});
+    RPackTile tile;
+    Get(t, "x", tile.x);
+    Get(t, "y", tile.y);
+    Get(t, "background", tile.background);
+    Get(t, "xo", tile.xo);
+    Get(t, "yo", tile.yo);
+    Get(t, "w", tile.w);
+    Get(t, "h", tile.h);
+    Get(t, "depth", tile.depth);
+    tile.id = t.contains("id") ? t.at("id").get<int32_t>() : ++game.gd_lasttileid;
+    room.tiles.push_back(tile);
+  }
+  return room;
+}
+
+// Resources in index order; null leaves the slot empty.
+template <typename T, typename Read>
+std::vector<std::optional<T>> ReadResources(const json& list, Read read) {
+  std::vector<std::optional<T>> items;
+  for (const json& v : list) {
+    if (v.is_null())
+      items.emplace_back();
+    else
+      items.emplace_back(read(v));
+  }
+  return items;
+}
+
+void ReadWorld(const json& paths, const json& objects, const json& rooms, RGameProject& project) {
+  project.gp_paths = ReadResources<RPackPath>(paths, ReadPath);
+  // Names first, so that parents, collisions and apply-to may name objects defined later.
+  for (const json& v : objects) {
+    project.gp_objects.emplace_back();
+    if (!v.is_null()) project.gp_objects.back().emplace().name = v.value("name", std::string());
+  }
+  for (size_t i = 0; i < objects.size(); ++i)
+    if (!objects[i].is_null()) {
+      RPackObject object = ReadObject(objects[i], project);
+      GetObjectRef(objects[i], "parent", project, object.parent);
+      project.gp_objects[i] = std::move(object);
+    }
+  project.gp_rooms = ReadResources<RPackRoom>(rooms, [&](const json& v) { return ReadRoom(v, project); });
+}
+
 void ReadGame(const json& doc, const fs::path& folder, RGameProject& project) {
   RGameData& game = project.gp_game;
   game.gd_libraryname = "D3DX8.dll";
   game.gd_roomorder = {0};
   game.gd_lastinstanceid = 100000; // instance ids live at 100000 and above
   game.gd_lasttileid = 10000000;
+  json paths = json::array(), objects = json::array(), rooms = json::array();
   for (const auto& [key, value] : doc.items()) {
-    if (key == "game_id")
+    if (key == "paths")
+      paths = value;
+    else if (key == "objects")
+      objects = value;
+    else if (key == "rooms")
+      rooms = value;
+    else if (key == "game_id")
       game.gd_gameid = value.get<int32_t>();
     else if (key == "guid")
       game.gd_guid = ParseGuid(value.get<std::string>());
@@ -156,6 +412,7 @@ void ReadGame(const json& doc, const fs::path& folder, RGameProject& project) {
       throw EProjectError("unknown key \"" + key + "\"");
     }
   }
+  ReadWorld(paths, objects, rooms, project);
 }
 
 } // namespace

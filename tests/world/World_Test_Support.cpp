@@ -1,0 +1,86 @@
+#include "tests/world/World_Test_Support.h"
+
+#include "data/Game_File.h"
+#include "data/Support_Stream.h"
+#include "library/Path_Class.h"
+#include "script/Code_Function.h"
+#include "world/Object_Class.h"
+#include "world/Room_Class.h"
+#include "world/World_Report.h"
+
+namespace vl::test {
+
+namespace {
+
+void TestAction(CInstance*, CInstance*, int32_t, RValue& result, const RValue*) {
+  result = RValue(1.0);
+}
+
+} // namespace
+
+int32_t CWorldTestNames::FindFunction(std::string_view name) const {
+  static const bool registered = (RegisterFunction("action_test", TestAction, -1), true);
+  (void)registered;
+  return name == "action_test" ? FindBuiltinFunction(name) : -1;
+}
+
+bool CTestSprites::Shape(int32_t sprite, RSpriteShape& shape) const {
+  auto it = t_sprites.find(sprite);
+  if (it == t_sprites.end()) return false;
+  shape = it->second;
+  return true;
+}
+
+RReports& Reports() {
+  static RReports reports;
+  return reports;
+}
+
+void ResetWorld() {
+  static CWorldTestNames names;
+  SetCodeNames(&names);
+  Objects().ClearAll();
+  Rooms().ClearAll();
+  Paths().ClearAll();
+  GameData().gd_lastinstanceid = 100000;
+  GameData().gd_lasttileid = 10000000;
+  GameData().gd_roomorder.clear();
+  SetSpriteShapes(nullptr);
+  CurrentEvent() = RCurrentEvent();
+  Reports() = RReports();
+  WorldReport().wr_message = [](const std::string& m) { Reports().r_messages.push_back(m); };
+  WorldReport().wr_eventerror = [](const std::string& m, bool fatal) {
+    Reports().r_errors.push_back((fatal ? "FATAL " : "") + m);
+  };
+}
+
+bool LoadProject(const RGameProject& project) {
+  CStream data(WriteGameData(project, 0));
+  if (!Game_Unscramble(data, 0)) return false;
+  RGameData& game = GameData();
+  if (!Game_ReadHeader(data, 0, game) || !Settings_Load(data, game.gd_settings)) return false;
+  Game_ReadLibrary(data);
+  auto block = Game_ReadResourceHead(data, game);
+  for (const RSection& section : kSections)
+    if (!section.read(*block, game)) return false;
+  return true;
+}
+
+RPackAction CodeAction(const std::string& code) {
+  RPackAction action;
+  action.kind = 7;
+  action.exetype = 2;
+  action.args = {code};
+  action.argkinds = {1};
+  return action;
+}
+
+RPackEvent Event(int32_t type, int32_t number, std::vector<RPackAction> actions) {
+  RPackEvent event;
+  event.type = type;
+  event.number = number;
+  event.actions = std::move(actions);
+  return event;
+}
+
+} // namespace vl::test
