@@ -330,12 +330,15 @@ void CInstance::Assign_Path(int32_t path, double speed, int32_t endaction, bool 
   i_pathscale = scale;
   i_pathorientation = orientation;
   i_pathend = endaction;
-  if (absolute) {
-    const RWayPoint at = p->GetPosition(speed < 0 ? 1 : 0);
-    SetPosition(at.x, at.y);
-  }
-  i_pathxstart = i_x;
-  i_pathystart = i_y;
+  const RWayPoint start = p->GetPosition(0);
+  const RWayPoint at = p->GetPosition(speed < 0 ? 1 : 0);
+  if (absolute) SetPosition(at.x, at.y);
+  // The path start lies where the point at the starting position maps onto the instance, so that
+  // a path followed backwards begins at the instance instead of one path length away.
+  double dx, dy;
+  TurnAndScale(at.x - start.x, at.y - start.y, i_pathorientation, i_pathscale, dx, dy);
+  i_pathxstart = i_x - dx;
+  i_pathystart = i_y - dy;
 }
 
 bool CInstance::Adapt_Path() {
