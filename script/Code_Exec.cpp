@@ -109,8 +109,35 @@ private:
     return EXEC_ERROR;
   }
 
-  const RValue* Value(const RToken& n, RValue& tmp);
-  RValue* SimpleCell(const RToken& n);
+  // The list that holds the variable of a reference when it is local, global, or a user variable of
+  // self; null for every other owner and for built-in variables.
+  [[gnu::always_inline]] CVariableList* StoredList(int32_t scope, int32_t id) {
+    switch (scope) {
+    case SCOPE_LOCAL: return r_haslocals ? &r_locals : nullptr;
+    case SCOPE_UNQUALIFIED:
+      if (id < kBuiltinLimit) return nullptr;
+      return IsGlobalDeclared(id) ? &GlobalVariables : r_selfvars;
+    case SCOPE_SELF: return id < kBuiltinLimit ? nullptr : r_selfvars;
+    case SCOPE_GLOBAL: return &GlobalVariables;
+    default: return nullptr;
+    }
+  }
+  // The stored cell of a reference held in such a list, or null when it takes the general path.
+  [[gnu::always_inline]] RValue* StoredCell(const RRef& ref, const RToken& node) {
+    CVariableList* list = StoredList(ref.scope, ref.id);
+    if (!list) return nullptr;
+    RVariable* var = list->Find(ref.id, node.slot);
+    return var ? const_cast<RValue*>(VariableCell(*var, ref.k)) : nullptr;
+  }
+  [[gnu::always_inline]] RValue* SimpleCell(const RToken& n) { return StoredCell(RRef{n.ind2, n.ind, 0}, n); }
+  // The value of n without a copy when it is a constant or a stored simple variable, else n evaluated
+  // into tmp; null on error. The pointer is only good until the next write to a variable.
+  [[gnu::always_inline]] const RValue* Value(const RToken& n, RValue& tmp) {
+    if (n.kind == NODE_CONSTANT) return &n.value;
+    if (n.kind == NODE_SIMPLE_VARIABLE)
+      if (const RValue* cell = SimpleCell(n)) return cell;
+    return Eval(n, tmp) ? &tmp : nullptr;
+  }
   bool Reference(const RToken& n, RRef& ref);
   bool Index(const RToken& n, int32_t& index);
   bool Read(const RRef& ref, const RToken& node, RValue& out);
@@ -153,39 +180,6 @@ private:
   bool r_haslocals = false;
   RValue& r_result;
 };
-
-// The stored cell of a simple variable that lives in a list (local, global, or a user variable of
-// self), or null when the access must take the general path.
-RValue* CRun::SimpleCell(const RToken& n) {
-  CVariableList* list;
-  switch (n.ind2) {
-  case SCOPE_LOCAL:
-    if (!r_haslocals) return nullptr;
-    list = &r_locals;
-    break;
-  case SCOPE_UNQUALIFIED:
-    if (n.ind < kBuiltinLimit) return nullptr;
-    list = IsGlobalDeclared(n.ind) ? &GlobalVariables : r_selfvars;
-    break;
-  case SCOPE_SELF:
-    if (n.ind < kBuiltinLimit) return nullptr;
-    list = r_selfvars;
-    break;
-  case SCOPE_GLOBAL: list = &GlobalVariables; break;
-  default: return nullptr;
-  }
-  RVariable* var = list->Find(n.ind, n.slot);
-  return var ? &var->simplevalue : nullptr;
-}
-
-// The value of n without a copy when it is a constant or a stored simple variable, else n evaluated
-// into tmp; null on error. The pointer is only good until the next write to a variable.
-const RValue* CRun::Value(const RToken& n, RValue& tmp) {
-  if (n.kind == NODE_CONSTANT) return &n.value;
-  if (n.kind == NODE_SIMPLE_VARIABLE)
-    if (const RValue* cell = SimpleCell(n)) return cell;
-  return Eval(n, tmp) ? &tmp : nullptr;
-}
 
 bool CRun::Index(const RToken& n, int32_t& index) {
   RValue tmp;
@@ -346,10 +340,20 @@ bool CRun::Eval(const RToken& n, RValue& out) {
       out = *cell;
       return true;
     }
+    // A built-in variable of self (built-in names are never declared global).
+    if (n.ind < kBuiltinLimit && (n.ind2 == SCOPE_UNQUALIFIED || n.ind2 == SCOPE_SELF))
+      if (const RBuiltinVariable* var = GetBuiltinVariable(n.ind);
+          var && var->b_getter && var->b_getter(r_self, 0, out))
+        return true;
     return Read(RRef{n.ind2, n.ind, 0}, n, out);
   case NODE_VARIABLE: {
     RRef ref;
-    return Reference(n, ref) && Read(ref, n, out);
+    if (!Reference(n, ref)) return false;
+    if (const RValue* cell = StoredCell(ref, n)) {
+      out = *cell;
+      return true;
+    }
+    return Read(ref, n, out);
   }
   case NODE_FUNCTION: return Call(n, out);
   case NODE_UNARY: {
@@ -358,11 +362,25 @@ bool CRun::Eval(const RToken& n, RValue& out) {
   }
   case NODE_BINARY: {
     const RToken& right = Child(n, 1);
+    double result;
+    if (right.kind == NODE_CONSTANT || right.kind == NODE_SIMPLE_VARIABLE) {
+      // Reading the right operand changes nothing, so the left one may be used in place.
+      RValue ltmp, rtmp;
+      const RValue* l = Value(Child(n, 0), ltmp);
+      if (!l) return false;
+      const RValue* r = Value(right, rtmp);
+      if (!r) return false;
+      if (l->IsReal() && r->IsReal() && RealOperation(n.ind, l->Real(), r->Real(), result)) {
+        out.SetReal(result);
+        return true;
+      }
+      out = *l;
+      return BinaryOperation(r_code, right.position, n.ind, *r, out);
+    }
     if (!Eval(Child(n, 0), out)) return false;
     RValue tmp;
     const RValue* r = Value(right, tmp);
     if (!r) return false;
-    double result;
     if (out.IsReal() && r->IsReal() && RealOperation(n.ind, out.Real(), r->Real(), result)) {
       out.SetReal(result);
       return true;
@@ -376,8 +394,8 @@ bool CRun::Eval(const RToken& n, RValue& out) {
 int CRun::Assign(const RToken& n) {
   const RToken& target = Child(n, 0);
   const RToken& expr = Child(n, 1);
-  RRef ref;
-  if (!Reference(target, ref)) return EXEC_ERROR;
+  RRef ref{target.ind2, target.ind, 0};
+  if (target.kind != NODE_SIMPLE_VARIABLE && !Reference(target, ref)) return EXEC_ERROR;
   if (n.ind == SYM_ASSIGN) {
     if (!Eval(expr, r_result)) return EXEC_ERROR;
   } else {

@@ -26,10 +26,10 @@ CNameMap FunctionIds;
 class CArgumentFrame {
 public:
   CArgumentFrame() : a_count(ArgumentCount), a_name(std::move(CurrentScriptName)) {
-    for (int i = 0; i < kMaxArguments; ++i) a_slots[i] = std::move(Arguments[i]); // leaves the real 0
+    for (int i = 0; i < kMaxArguments; ++i) a_slots[i].Swap(Arguments[i]); // leaves the real 0
   }
   ~CArgumentFrame() {
-    for (int i = 0; i < kMaxArguments; ++i) Arguments[i] = std::move(a_slots[i]);
+    for (int i = 0; i < kMaxArguments; ++i) Arguments[i].Swap(a_slots[i]); // the callee's go with the frame
     ArgumentCount = a_count;
     CurrentScriptName = std::move(a_name);
   }
@@ -64,7 +64,7 @@ bool CallScript(int32_t n, CInstance* self, CInstance* other, RValue& result, bo
   const std::string& name = CodeHost().ScriptName(n);
   ArgumentCount = count;
   CurrentScriptName = name;
-  for (int32_t i = 0; i < count; ++i) Arguments[i] = std::move(args[i]); // the frame left the rest 0
+  for (int32_t i = 0; i < count; ++i) Arguments[i].Swap(args[i]); // the frame left them all 0
   result = RValue();
   bool ok = RunCodeOrError(self, other, *code, result);
   if (!ok) ErrorText = fmt::format("In script {}:\r{}", name, ErrorText);

@@ -9,18 +9,13 @@
 
 namespace vl {
 
-int64_t RoundToInt64(double v) {
-  // Most values are already whole numbers.
-  if (v > -9.2e18 && v < 9.2e18)
-    if (auto t = static_cast<int64_t>(v); static_cast<double>(t) == v) return t;
+int64_t RoundFraction64(double v) {
   double r = std::nearbyint(v);
   if (!(r >= -9223372036854775808.0 && r < 9223372036854775808.0)) return INT64_MIN;
   return static_cast<int64_t>(r);
 }
 
-int32_t RoundToInt32(double v) {
-  if (v > -2147483648.0 && v < 2147483648.0)
-    if (auto t = static_cast<int32_t>(v); static_cast<double>(t) == v) return t;
+int32_t RoundFraction32(double v) {
   double r = std::nearbyint(v);
   if (!(r >= -2147483648.0 && r < 2147483648.0)) return INT32_MIN;
   return static_cast<int32_t>(r);

@@ -14,8 +14,20 @@ inline bool IsTrue(double v) {
   return v >= 0.5;
 }
 // Rounds to the nearest integer, ties to even; NaN and values out of range give INT64_MIN.
-int64_t RoundToInt64(double v);
-int32_t RoundToInt32(double v);
+int64_t RoundFraction64(double v);
+inline int64_t RoundToInt64(double v) {
+  // Most values are already whole numbers.
+  if (v > -9.2e18 && v < 9.2e18)
+    if (auto t = static_cast<int64_t>(v); static_cast<double>(t) == v) return t;
+  return RoundFraction64(v);
+}
+// The same into 32 bits, with INT32_MIN for values out of range.
+int32_t RoundFraction32(double v);
+inline int32_t RoundToInt32(double v) {
+  if (v > -2147483648.0 && v < 2147483648.0)
+    if (auto t = static_cast<int32_t>(v); static_cast<double>(t) == v) return t;
+  return RoundFraction32(v);
+}
 
 // The operators on two reals without any failure: false when op needs the general path (a division
 // by zero or an unknown operator), which then records the message.

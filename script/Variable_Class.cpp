@@ -33,13 +33,6 @@ RValue LoadValue(CStream& stream) {
 
 } // namespace
 
-const RValue* VariableCell(const RVariable& var, int32_t k) {
-  if (k == 0) return &var.simplevalue;
-  size_t row = size_t(k) / kArrayRow, col = size_t(k) % kArrayRow;
-  if (row >= var.value.size() || col >= var.value[row].size()) return nullptr;
-  return &var.value[row][col];
-}
-
 RValue& VariableCellForWrite(RVariable& var, int32_t k) {
   if (k == 0) return var.simplevalue;
   size_t row = size_t(k) / kArrayRow, col = size_t(k) % kArrayRow;
@@ -146,12 +139,6 @@ void DeclareGlobal(int32_t id) {
   if (n >= GlobalVarFlags.size()) GlobalVarFlags.resize(size_t(id) - 99000, false);
   GlobalVarFlags[n] = true;
   GlobalVariables.Init(id);
-}
-
-bool IsGlobalDeclared(int32_t id) {
-  if (id < kFirstUserVariable) return false;
-  size_t n = size_t(id) - kFirstUserVariable;
-  return n < GlobalVarFlags.size() && GlobalVarFlags[n];
 }
 
 void SaveGlobals(CStream& stream) {

@@ -42,7 +42,7 @@ public:
   const RVariable* Find(int32_t id) const;
   // Find that tries the entry at hint first and leaves the entry found there.
   RVariable* Find(int32_t id, int32_t& hint) {
-    if (size_t(hint) < v_vars.size() && v_vars[hint].ind == id) return &v_vars[hint];
+    if (hint < Count() && v_vars[hint].ind == id) return &v_vars[hint];
     RVariable* var = Find(id);
     if (var) hint = static_cast<int32_t>(var - v_vars.data());
     return var;
@@ -56,7 +56,12 @@ public:
 };
 
 // The cell of a variable selected by the combined index k, or null outside the stored extent.
-const RValue* VariableCell(const RVariable& var, int32_t k);
+inline const RValue* VariableCell(const RVariable& var, int32_t k) {
+  if (k == 0) return &var.simplevalue;
+  size_t row = size_t(k) / kArrayRow, col = size_t(k) % kArrayRow;
+  if (row >= var.value.size() || col >= var.value[row].size()) return nullptr;
+  return &var.value[row][col];
+}
 // The cell selected by k, grown on demand.
 RValue& VariableCellForWrite(RVariable& var, int32_t k);
 
@@ -71,7 +76,10 @@ extern CVariableList GlobalVariables;
 extern std::vector<bool> GlobalVarFlags;
 void ResetGlobals();
 void DeclareGlobal(int32_t id);
-bool IsGlobalDeclared(int32_t id);
+inline bool IsGlobalDeclared(int32_t id) {
+  size_t n = size_t(id) - kFirstUserVariable;
+  return id >= kFirstUserVariable && n < GlobalVarFlags.size() && GlobalVarFlags[n];
+}
 void SaveGlobals(CStream& stream);
 void LoadGlobals(CStream& stream);
 

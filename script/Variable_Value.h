@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace vl {
 
@@ -57,6 +58,11 @@ public:
     return *this;
   }
   ~RValue() { Release(); }
+
+  void Swap(RValue& o) noexcept {
+    std::swap(kind, o.kind);
+    std::swap(val, o.val);
+  }
 
   int32_t Kind() const { return kind; }
   bool IsReal() const { return kind == kReal; }
