@@ -265,7 +265,12 @@ constexpr size_t kChunkMax = 512; // a full chunk splits into two halves
 }
 
 const RMapEntry& CDS_Map::At(int32_t k) const {
-  const size_t c = std::upper_bound(i_start.begin(), i_start.end(), k) - i_start.begin() - 1;
+  // The probes of one search close in on one chunk, so the last chunk found is tried first.
+  size_t c = i_hint;
+  if (c >= i_chunks.size() || k < i_start[c] || k - i_start[c] >= static_cast<int32_t>(i_chunks[c].size())) {
+    c = std::upper_bound(i_start.begin(), i_start.end(), k) - i_start.begin() - 1;
+    i_hint = c;
+  }
   return i_chunks[c][k - i_start[c]];
 }
 

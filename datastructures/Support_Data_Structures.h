@@ -124,6 +124,7 @@ private:
   int32_t i_numb = 0;
   std::vector<std::vector<RMapEntry>> i_chunks; // no chunk is empty
   std::vector<int32_t> i_start;                 // the position of each chunk's first entry
+  mutable size_t i_hint = 0;                    // the chunk of the last position looked up
 };
 
 // Entries in storage order (insertion order, changed only by the moves of the deletions), which

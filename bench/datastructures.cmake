@@ -1,0 +1,1 @@
+vl_bench(bench_datastructures ${CMAKE_CURRENT_LIST_DIR}/Bench_Data_Structures.cpp vl_datastructures)
