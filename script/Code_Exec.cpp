@@ -72,6 +72,85 @@ struct RRef {
   int32_t k;
 };
 
+// Reading and writing the variables of one list or one instance. slot is the access's hint.
+bool ReadList(CVariableList& list, const RRef& ref, int32_t& slot, RValue& out) {
+  RVariable* var = list.Find(ref.id, slot);
+  if (!var) return false;
+  const RValue* cell = VariableCell(*var, ref.k);
+  if (!cell) return false;
+  out = *cell;
+  return true;
+}
+
+void WriteList(CVariableList& list, const RRef& ref, int32_t& slot, const RValue& value) {
+  RVariable* var = list.Find(ref.id, slot);
+  if (!var) {
+    slot = list.Count();
+    var = &list.v_vars.emplace_back();
+    var->ind = ref.id;
+  }
+  VariableCellForWrite(*var, ref.k) = value;
+}
+
+// Within an instance, low identifiers are its built-in variables, the rest its own list.
+bool ReadInstance(CInstance* inst, CVariableList& vars, const RRef& ref, int32_t& slot, RValue& out) {
+  if (ref.id < kBuiltinLimit) {
+    const RBuiltinVariable* var = GetBuiltinVariable(ref.id);
+    return var && var->b_getter && var->b_getter(inst, ref.k, out);
+  }
+  return ReadList(vars, ref, slot, out);
+}
+
+bool WriteInstance(CInstance* inst, CVariableList& vars, const RRef& ref, int32_t& slot,
+                   const RValue& value) {
+  if (ref.id < kBuiltinLimit) {
+    const RBuiltinVariable* var = GetBuiltinVariable(ref.id);
+    return var && var->b_settable && var->b_setter && var->b_setter(inst, ref.k, value);
+  }
+  WriteList(vars, ref, slot, value);
+  return true;
+}
+
+// Scopes naming instances: all, an object (with its descendants) or an instance id.
+bool ReadOf(const RRef& ref, int32_t& slot, RValue& out) {
+  CInstance* owner = nullptr;
+  if (ref.scope >= kFirstInstanceId) {
+    owner = FindInstanceById(ref.scope);
+  } else if (ref.scope == SCOPE_ALL) {
+    for (int32_t i = 0, count = Host->InstanceCount(); i < count && !owner; ++i)
+      if (CInstance* inst = Host->InstanceAt(i); inst && !Host->IsDeleted(*inst)) owner = inst;
+  } else if (ref.scope >= 0) {
+    std::vector<CInstance*> list;
+    Host->ObjectInstances(ref.scope, list);
+    for (CInstance* inst : list)
+      if (!Host->IsDeleted(*inst)) {
+        owner = inst;
+        break;
+      }
+  }
+  return owner && ReadInstance(owner, Host->Variables(*owner), ref, slot, out);
+}
+
+bool WriteOf(const RRef& ref, int32_t& slot, const RValue& value) {
+  if (ref.scope >= kFirstInstanceId) {
+    CInstance* inst = FindInstanceById(ref.scope);
+    return !inst || WriteInstance(inst, Host->Variables(*inst), ref, slot, value);
+  }
+  bool ok = true;
+  if (ref.scope == SCOPE_ALL) {
+    for (int32_t i = 0, count = Host->InstanceCount(); i < count; ++i)
+      if (CInstance* inst = Host->InstanceAt(i); inst && !Host->IsDeleted(*inst))
+        ok = WriteInstance(inst, Host->Variables(*inst), ref, slot, value);
+    return ok;
+  }
+  if (ref.scope < 0) return false;
+  std::vector<CInstance*> list;
+  Host->ObjectInstances(ref.scope, list);
+  for (CInstance* inst : list)
+    if (!Host->IsDeleted(*inst)) ok = WriteInstance(inst, Host->Variables(*inst), ref, slot, value);
+  return ok;
+}
+
 int32_t CompoundOperator(int32_t assign) {
   switch (assign) {
   case SYM_ADD_ASSIGN: return OP_PLUS;
@@ -142,34 +221,12 @@ private:
   bool Index(const RToken& n, int32_t& index);
   bool Read(const RRef& ref, const RToken& node, RValue& out);
   bool ReadOwner(const RRef& ref, const RToken& node, RValue& out);
-  bool ReadInstance(CInstance* inst, CVariableList& vars, const RRef& ref, const RToken& node, RValue& out);
   bool Write(const RRef& ref, const RToken& node, const RValue& value);
-  bool WriteInstance(CInstance* inst, CVariableList& vars, const RRef& ref, const RToken& node,
-                     const RValue& value);
-  bool WriteVariableOf(const RRef& ref, const RToken& node, const RValue& value);
   bool Call(const RToken& n, RValue& out);
   int Assign(const RToken& n);
   int With(const RToken& n);
   int WithOne(CInstance* inst, const RToken& body);
   int Switch(const RToken& n);
-
-  static bool ReadList(CVariableList& list, const RRef& ref, const RToken& node, RValue& out) {
-    RVariable* var = list.Find(ref.id, node.slot);
-    if (!var) return false;
-    const RValue* cell = VariableCell(*var, ref.k);
-    if (!cell) return false;
-    out = *cell;
-    return true;
-  }
-  static void WriteList(CVariableList& list, const RRef& ref, const RToken& node, const RValue& value) {
-    RVariable* var = list.Find(ref.id, node.slot);
-    if (!var) {
-      node.slot = list.Count();
-      var = &list.v_vars.emplace_back();
-      var->ind = ref.id;
-    }
-    VariableCellForWrite(*var, ref.k) = value;
-  }
 
   const CCode& r_code;
   const RToken* r_nodes;
@@ -213,43 +270,19 @@ bool CRun::Reference(const RToken& n, RRef& ref) {
   return true;
 }
 
-bool CRun::ReadInstance(CInstance* inst, CVariableList& vars, const RRef& ref, const RToken& node,
-                        RValue& out) {
-  if (ref.id < kBuiltinLimit) {
-    const RBuiltinVariable* var = GetBuiltinVariable(ref.id);
-    return var && var->b_getter && var->b_getter(inst, ref.k, out);
-  }
-  return ReadList(vars, ref, node, out);
-}
-
 bool CRun::ReadOwner(const RRef& ref, const RToken& node, RValue& out) {
   switch (ref.scope) {
   case SCOPE_UNQUALIFIED:
-    if (IsGlobalDeclared(ref.id)) return ReadList(GlobalVariables, ref, node, out);
-    return ReadInstance(r_self, *r_selfvars, ref, node, out);
-  case SCOPE_SELF: return ReadInstance(r_self, *r_selfvars, ref, node, out);
-  case SCOPE_LOCAL: return r_haslocals && ReadList(r_locals, ref, node, out);
-  case SCOPE_GLOBAL: return ReadList(GlobalVariables, ref, node, out);
-  case SCOPE_OTHER: return ReadInstance(r_other, Host->Variables(*r_other), ref, node, out);
+    if (IsGlobalDeclared(ref.id)) return ReadList(GlobalVariables, ref, node.slot, out);
+    return ReadInstance(r_self, *r_selfvars, ref, node.slot, out);
+  case SCOPE_SELF: return ReadInstance(r_self, *r_selfvars, ref, node.slot, out);
+  case SCOPE_LOCAL: return r_haslocals && ReadList(r_locals, ref, node.slot, out);
+  case SCOPE_GLOBAL: return ReadList(GlobalVariables, ref, node.slot, out);
+  case SCOPE_OTHER: return ReadInstance(r_other, Host->Variables(*r_other), ref, node.slot, out);
   case SCOPE_NOONE: return false;
   default: break;
   }
-  CInstance* owner = nullptr;
-  if (ref.scope >= kFirstInstanceId) {
-    owner = FindInstanceById(ref.scope);
-  } else if (ref.scope == SCOPE_ALL) {
-    for (int32_t i = 0, count = Host->InstanceCount(); i < count && !owner; ++i)
-      if (CInstance* inst = Host->InstanceAt(i); inst && !Host->IsDeleted(*inst)) owner = inst;
-  } else if (ref.scope >= 0) {
-    std::vector<CInstance*> list;
-    Host->ObjectInstances(ref.scope, list);
-    for (CInstance* inst : list)
-      if (!Host->IsDeleted(*inst)) {
-        owner = inst;
-        break;
-      }
-  }
-  return owner && ReadInstance(owner, Host->Variables(*owner), ref, node, out);
+  return ReadOf(ref, node.slot, out);
 }
 
 bool CRun::Read(const RRef& ref, const RToken& node, RValue& out) {
@@ -263,53 +296,23 @@ bool CRun::Read(const RRef& ref, const RToken& node, RValue& out) {
   return Fail(node.position, message);
 }
 
-bool CRun::WriteInstance(CInstance* inst, CVariableList& vars, const RRef& ref, const RToken& node,
-                         const RValue& value) {
-  if (ref.id < kBuiltinLimit) {
-    const RBuiltinVariable* var = GetBuiltinVariable(ref.id);
-    return var && var->b_settable && var->b_setter && var->b_setter(inst, ref.k, value);
-  }
-  WriteList(vars, ref, node, value);
-  return true;
-}
-
-bool CRun::WriteVariableOf(const RRef& ref, const RToken& node, const RValue& value) {
-  if (ref.scope >= kFirstInstanceId) {
-    CInstance* inst = FindInstanceById(ref.scope);
-    return !inst || WriteInstance(inst, Host->Variables(*inst), ref, node, value);
-  }
-  bool ok = true;
-  if (ref.scope == SCOPE_ALL) {
-    for (int32_t i = 0, count = Host->InstanceCount(); i < count; ++i)
-      if (CInstance* inst = Host->InstanceAt(i); inst && !Host->IsDeleted(*inst))
-        ok = WriteInstance(inst, Host->Variables(*inst), ref, node, value);
-    return ok;
-  }
-  if (ref.scope < 0) return false;
-  std::vector<CInstance*> list;
-  Host->ObjectInstances(ref.scope, list);
-  for (CInstance* inst : list)
-    if (!Host->IsDeleted(*inst)) ok = WriteInstance(inst, Host->Variables(*inst), ref, node, value);
-  return ok;
-}
-
 bool CRun::Write(const RRef& ref, const RToken& node, const RValue& value) {
   switch (ref.scope) {
   case SCOPE_UNQUALIFIED:
     if (IsGlobalDeclared(ref.id)) {
-      WriteList(GlobalVariables, ref, node, value);
+      WriteList(GlobalVariables, ref, node.slot, value);
       return true;
     }
-    return WriteInstance(r_self, *r_selfvars, ref, node, value);
-  case SCOPE_SELF: return WriteInstance(r_self, *r_selfvars, ref, node, value);
+    return WriteInstance(r_self, *r_selfvars, ref, node.slot, value);
+  case SCOPE_SELF: return WriteInstance(r_self, *r_selfvars, ref, node.slot, value);
   case SCOPE_LOCAL:
     r_haslocals = true;
-    WriteList(r_locals, ref, node, value);
+    WriteList(r_locals, ref, node.slot, value);
     return true;
-  case SCOPE_GLOBAL: WriteList(GlobalVariables, ref, node, value); return true;
-  case SCOPE_OTHER: return WriteInstance(r_other, Host->Variables(*r_other), ref, node, value);
+  case SCOPE_GLOBAL: WriteList(GlobalVariables, ref, node.slot, value); return true;
+  case SCOPE_OTHER: return WriteInstance(r_other, Host->Variables(*r_other), ref, node.slot, value);
   case SCOPE_NOONE: return false;
-  default: return WriteVariableOf(ref, node, value);
+  default: return WriteOf(ref, node.slot, value);
   }
 }
 
@@ -639,6 +642,16 @@ bool RunCode(CInstance* self, CInstance* other, const CCode& code, RValue& resul
   }
   --RunDepth;
   return ok;
+}
+
+bool ReadVariableOf(int32_t scope, int32_t id, int32_t k, RValue& value) {
+  int32_t slot = 0;
+  return Host && (scope == SCOPE_ALL || scope >= 0) && ReadOf(RRef{scope, id, k}, slot, value);
+}
+
+bool WriteVariableOf(int32_t scope, int32_t id, int32_t k, const RValue& value) {
+  int32_t slot = 0;
+  return Host && (scope == SCOPE_ALL || scope >= 0) && WriteOf(RRef{scope, id, k}, slot, value);
 }
 
 bool RunCodeOrError(CInstance* self, CInstance* other, const CCode& code, RValue& result) {

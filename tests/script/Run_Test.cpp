@@ -1,6 +1,7 @@
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
 #include "script/Code_Main.h"
+#include "script/Variable_Class.h"
 #include "tests/script/Script_Test_Support.h"
 
 #include <gtest/gtest.h>
@@ -75,6 +76,34 @@ TEST_F(Run, StringsBuildAndCompare) {
   EXPECT_EQ(result.Real(), 1);
   ASSERT_TRUE(RunTestCode("return '\xF0\x9F\x98\x80' < '\xEF\xBC\xA1'", false, result)) << ErrorText;
   EXPECT_EQ(result.Real(), 1); // a surrogate pair sorts before U+FF21 in code units
+}
+
+TEST_F(Run, VariablesOfObjectsAndInstances) {
+  const int32_t hp = FindVariableId("hp");
+  RValue v;
+  EXPECT_TRUE(WriteVariableOf(1, hp, 0, RValue(4.0))); // obj_b: 100002 and 100003
+  ASSERT_TRUE(ReadVariableOf(100003, hp, 0, v));
+  EXPECT_EQ(v.Real(), 4);
+  EXPECT_FALSE(ReadVariableOf(0, hp, 0, v)); // obj_a's first instance, 100001, has none
+  EXPECT_TRUE(WriteVariableOf(100999, hp, 0, RValue(1.0)));
+  EXPECT_FALSE(ReadVariableOf(100999, hp, 0, v));
+  EXPECT_TRUE(WriteVariableOf(7, hp, 0, RValue(1.0))); // an object without instances
+  EXPECT_FALSE(WriteVariableOf(SCOPE_NOONE, hp, 0, RValue(1.0)));
+  EXPECT_TRUE(WriteVariableOf(SCOPE_ALL, hp, 32001, RValue(2.0)));
+  ASSERT_TRUE(ReadVariableOf(SCOPE_ALL, hp, 32001, v));
+  EXPECT_EQ(v.Real(), 2);
+  EXPECT_FALSE(WriteVariableOf(SCOPE_ALL, FindVariableId("id"), 0, RValue(1.0))); // read-only built-in
+}
+
+TEST_F(Run, LongestAcceptedChainsRun) {
+  std::string chain = "a = 0";
+  for (int i = 0; i < 3990; ++i) chain += "+1";
+  chain += " return a";
+  RValue result;
+  ASSERT_TRUE(RunTestCode(chain, false, result)) << ErrorText.substr(0, 200);
+  EXPECT_EQ(result.Real(), 3990);
+  std::string nested = "a = " + std::string(240, '(') + "1" + std::string(240, ')') + " return a";
+  ASSERT_TRUE(RunTestCode(nested, false, result)) << ErrorText.substr(0, 200);
 }
 
 } // namespace
