@@ -338,9 +338,20 @@ void CRoom::SortInstances() {
 }
 
 void CRoom::RemoveMarked() {
-  const size_t before = r_instance.size();
-  std::erase_if(r_instance, [](const std::unique_ptr<CInstance>& i) { return i->i_marked; });
-  if (r_instance.size() != before) RebuildLists();
+  auto marked = [](const CInstance* i) { return i->i_marked; };
+  if (std::none_of(r_instance.begin(), r_instance.end(), [&](auto& i) { return marked(i.get()); })) return;
+  // The lists lose the marked instances in place, which keeps their room order: the same lists a
+  // rebuild would give, without rebuilding the id map.
+  for (auto& list : r_obj_instance) std::erase_if(list, marked);
+  for (auto& list : r_obj_instance_recursive) std::erase_if(list, marked);
+  for (const auto& inst : r_instance) {
+    auto it = inst->i_marked ? r_byid.find(inst->i_id) : r_byid.end();
+    if (it != r_byid.end() && it->second == inst.get()) r_byid.erase(it);
+  }
+  std::erase_if(r_instance, [&](const std::unique_ptr<CInstance>& i) { return marked(i.get()); });
+  // An id shared by several instances maps to the first left in room order.
+  if (r_byid.size() != r_instance.size())
+    for (const auto& inst : r_instance) r_byid.emplace(inst->i_id, inst.get());
 }
 
 void CRoom::UpdateActive() {

@@ -1,0 +1,2 @@
+# Motion of 10000 instances per step: friction, gravity and paths.
+vl_bench(vl_world_bench ${CMAKE_CURRENT_LIST_DIR}/World_Bench.cpp vl_world vl_library)
