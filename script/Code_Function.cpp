@@ -12,9 +12,14 @@
 
 namespace vl {
 
-RValue Arguments[kMaxArguments];
+namespace {
+// The argument slots outside any script call.
+RValue BaseArguments[kMaxArguments];
+} // namespace
+
+RValue* Arguments = BaseArguments;
 int32_t ArgumentCount = 0;
-std::string CurrentScriptName = "<unknown>";
+std::string_view CurrentScriptName = "<unknown>";
 bool StrictArgumentCount = true;
 
 namespace {
@@ -22,22 +27,26 @@ namespace {
 std::vector<RFunction> Functions;
 CNameMap FunctionIds;
 
-// Saves the argument state of the caller and brings it back when the call ends.
+// The argument slots of one script call, all the real 0 at first. While the call runs they are the
+// current slots; when it ends, the caller's slots, count and name are current again.
 class CArgumentFrame {
 public:
-  CArgumentFrame() : a_count(ArgumentCount), a_name(std::move(CurrentScriptName)) {
-    for (int i = 0; i < kMaxArguments; ++i) a_slots[i].Swap(Arguments[i]); // leaves the real 0
+  CArgumentFrame() : a_caller(Arguments), a_count(ArgumentCount), a_name(CurrentScriptName) {
+    Arguments = a_slots;
   }
   ~CArgumentFrame() {
-    for (int i = 0; i < kMaxArguments; ++i) Arguments[i].Swap(a_slots[i]); // the callee's go with the frame
+    Arguments = a_caller;
     ArgumentCount = a_count;
-    CurrentScriptName = std::move(a_name);
+    CurrentScriptName = a_name;
   }
+  CArgumentFrame(const CArgumentFrame&) = delete;
+  CArgumentFrame& operator=(const CArgumentFrame&) = delete;
 
 private:
   RValue a_slots[kMaxArguments];
+  RValue* a_caller;
   int32_t a_count;
-  std::string a_name;
+  std::string_view a_name;
 };
 
 } // namespace
@@ -64,7 +73,7 @@ bool CallScript(int32_t n, CInstance* self, CInstance* other, RValue& result, bo
   const std::string& name = CodeHost().ScriptName(n);
   ArgumentCount = count;
   CurrentScriptName = name;
-  for (int32_t i = 0; i < count; ++i) Arguments[i].Swap(args[i]); // the frame left them all 0
+  for (int32_t i = 0; i < count; ++i) Arguments[i].Swap(args[i]); // the frame's slots were all 0
   result = RValue();
   bool ok = RunCodeOrError(self, other, *code, result);
   if (!ok) ErrorText = fmt::format("In script {}:\r{}", name, ErrorText);

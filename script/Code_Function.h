@@ -28,10 +28,12 @@ void RegisterFunction(std::string_view name, TFunctionRoutine routine, int32_t a
 int32_t FindBuiltinFunction(std::string_view name);
 const RFunction* GetBuiltinFunction(int32_t id);
 
-// The arguments of the running script, read and written by argument0..15 and argument[].
-extern RValue Arguments[kMaxArguments];
+// The 16 argument slots of the running script, read and written by argument0..15 and argument[].
+// Each script call has its own; the pointer moves, so never keep it across a call.
+extern RValue* Arguments;
 extern int32_t ArgumentCount;
-extern std::string CurrentScriptName;
+// The name of the running script; it views the script table's name, which lives for the whole run.
+extern std::string_view CurrentScriptName;
 // Game code option: a script called with fewer arguments than it uses is an error.
 extern bool StrictArgumentCount;
 

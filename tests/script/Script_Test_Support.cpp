@@ -335,7 +335,7 @@ void UseTestWorld() {
   TreatUninitializedAsZero = false;
   StrictArgumentCount = false;
   ArgumentCount = 0;
-  for (RValue& a : Arguments) a = RValue();
+  for (int i = 0; i < kMaxArguments; ++i) Arguments[i] = RValue();
 }
 
 RTestInstance& TestInstance(int32_t id) {
