@@ -20,8 +20,9 @@ struct RString {
   char* Data() { return reinterpret_cast<char*>(this + 1); }
 };
 
-// The longest string a value may hold; operators refuse to build longer ones.
-constexpr size_t kMaxStringBytes = size_t(1) << 28;
+// The longest string that operators build (64 MiB): far beyond what games use, and a runaway
+// repetition or concatenation fails with a message instead of exhausting memory.
+constexpr size_t kMaxStringBytes = size_t(1) << 26;
 
 // A real or a string. Copying shares the string (no allocation); the empty string needs none either.
 // Unlike the historic record, a value holds only the field that its kind selects.

@@ -1,17 +1,22 @@
-// Any text compiles, as statements and as an expression, to a tree or to one recorded error.
+// Any text compiles, as statements and as an expression, to a tree or to one recorded error; code
+// without loops also runs to a result or to one recorded error.
 #include "script/Code_Error.h"
+#include "script/Code_Exec.h"
+#include "script/Code_Host.h"
 #include "script/Code_Main.h"
 #include "script/Code_Names.h"
+#include "script/Variable_Class.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 namespace {
 
 // A few functions of fixed and variable count and one named value, so that calls and constants
-// take part.
-class CFuzzNames final : public vl::CCodeNames {
+// take part; one instance (id 100001, object 0) in the room, no scripts.
+class CFuzzWorld final : public vl::CCodeNames, public vl::CCodeHost {
 public:
   int32_t FindFunction(std::string_view name) const override {
     return name == "f" ? 0 : name == "g" ? 1 : name == "s" ? vl::kFirstScriptFunction : -1;
@@ -22,9 +27,36 @@ public:
     value = vl::RValue(std::string_view("k"));
     return true;
   }
+  vl::CVariableList& Variables(vl::CInstance&) override { return w_vars; }
+  bool IsDeleted(const vl::CInstance&) const override { return false; }
+  int32_t InstanceId(const vl::CInstance&) const override { return 100001; }
+  int32_t InstanceCount() const override { return 1; }
+  vl::CInstance* InstanceAt(int32_t) const override { return Self(); }
+  void ObjectInstances(int32_t object, std::vector<vl::CInstance*>& out) const override {
+    out.clear();
+    if (object == 0) out.push_back(Self());
+  }
+  const vl::CCode* ScriptCode(int32_t) const override { return nullptr; }
+  const std::string& ScriptName(int32_t) const override { return w_name; }
+  bool CallExtension(int32_t, vl::CInstance*, vl::CInstance*, int32_t, const vl::RValue*,
+                     vl::RValue&) override {
+    return false;
+  }
+  vl::CInstance* Self() const { return reinterpret_cast<vl::CInstance*>(const_cast<CFuzzWorld*>(this)); }
+
+  vl::CVariableList w_vars;
+  std::string w_name = "s";
 };
 
-void Check(std::string_view text, bool isexpression) {
+bool HasLoop(const vl::CCode& code) {
+  for (const vl::RToken& n : code.i_token)
+    if (n.kind == vl::NODE_WHILE || n.kind == vl::NODE_DO || n.kind == vl::NODE_FOR ||
+        n.kind == vl::NODE_REPEAT)
+      return true;
+  return false;
+}
+
+void Check(CFuzzWorld& world, std::string_view text, bool isexpression) {
   vl::CCode code(text, isexpression);
   bool ok = code.Compile();
   // Exactly one outcome: a tree whose children all lie after their parent, or an error text.
@@ -38,15 +70,21 @@ void Check(std::string_view text, bool isexpression) {
     if (n.itemnumb > 0 && (size_t(n.items) <= i || size_t(n.items + n.itemnumb) > code.i_token.size()))
       std::abort();
   }
+  if (HasLoop(code)) return;
+  vl::RValue result;
+  if (vl::RunCode(world.Self(), world.Self(), code, result) && vl::ErrorPending) std::abort();
+  world.w_vars.Clear();
+  vl::ResetGlobals();
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const CFuzzNames names;
-  vl::SetCodeNames(&names);
+  static CFuzzWorld world;
+  vl::SetCodeNames(&world);
+  vl::SetCodeHost(&world);
   std::string_view text(reinterpret_cast<const char*>(data), size);
-  Check(text, false);
-  Check(text, true);
+  Check(world, text, false);
+  Check(world, text, true);
   return 0;
 }
