@@ -63,6 +63,13 @@ void ReadValues(CStream& s, std::vector<RValue>& out, size_t n) {
   for (size_t i = 0; i < n; ++i) out.push_back(ReadValue(s));
 }
 
+// Ordinal UTF-16 comparison, negative, zero or positive; an empty text (which has no storage)
+// is settled here without reaching the byte comparison.
+int CompareText(const RValue& a, const RValue& b) {
+  if (a.Str().empty() || b.Str().empty()) return int(!a.Str().empty()) - int(!b.Str().empty());
+  return CompareStrings(a, b);
+}
+
 bool IsNan(const RValue& v) {
   return v.IsReal() && std::isnan(v.Real());
 }
@@ -86,7 +93,7 @@ int CompareValues(const RValue& a, const RValue& b) {
     return x < y ? -1 : 1;
   }
   if (a.IsString() && b.IsString()) {
-    const int c = CompareStrings(a, b);
+    const int c = CompareText(a, b);
     return c < 0 ? -1 : c > 0 ? 1 : 0;
   }
   return a.IsReal() ? -1 : 1;
@@ -209,7 +216,7 @@ void CDS_List::Sort(bool ascend) {
   if (i_val.size() < 2) return;
   auto exact = [](const RValue& a, const RValue& b) {
     if (a.IsReal() != b.IsReal()) return a.IsReal();
-    return a.IsReal() ? a.Real() < b.Real() : CompareStrings(a, b) < 0;
+    return a.IsReal() ? a.Real() < b.Real() : CompareText(a, b) < 0;
   };
   std::vector<RValue> sorted = i_val;
   if (std::any_of(sorted.begin(), sorted.end(), IsNan)) return InsertionSort(ascend);
@@ -425,13 +432,13 @@ bool CDS_Map::ReadFromString(std::string_view text) {
 // ---- Priority queue -----------------------------------------------------------------------------
 
 bool CDS_Priority::RKeyLess::operator()(const RKey& a, const RKey& b) const {
-  const RValue &x = a.k_priority, &y = b.k_priority;
+  const RValue &x = a.k_value, &y = b.k_value;
   if (x.IsReal() != y.IsReal()) return x.IsReal();
   if (x.IsReal()) {
     const bool nx = std::isnan(x.Real()), ny = std::isnan(y.Real());
     if (nx != ny) return ny;
     if (!nx && x.Real() != y.Real()) return x.Real() < y.Real();
-  } else if (const int c = CompareStrings(x, y); c != 0) {
+  } else if (const int c = CompareText(x, y); c != 0) {
     return c < 0;
   }
   return a.k_index < b.k_index;
@@ -439,16 +446,19 @@ bool CDS_Priority::RKeyLess::operator()(const RKey& a, const RKey& b) const {
 
 void CDS_Priority::IndexInsert(int32_t k) {
   i_index.insert(RKey{i_priority[k], k});
+  i_byvalue.insert(RKey{i_val[k], k});
   if (IsNan(i_priority[k])) ++i_nans;
 }
 
 void CDS_Priority::IndexErase(int32_t k) {
   i_index.erase(RKey{i_priority[k], k});
+  i_byvalue.erase(RKey{i_val[k], k});
   if (IsNan(i_priority[k])) --i_nans;
 }
 
 void CDS_Priority::RebuildIndex() {
   i_index.clear();
+  i_byvalue.clear();
   i_nans = 0;
   for (int32_t k = 0; k < Size(); ++k) IndexInsert(k);
 }
@@ -459,10 +469,27 @@ void CDS_Priority::Add(const RValue& val, const RValue& priority) {
   IndexInsert(Size() - 1);
 }
 
+// The lowest storage index whose value compares equal to val. Strings are equal only when
+// identical; reals within the precision lie in a window around val, visited one distinct value at
+// a time (the first entry of each value has its lowest index). NaN equals nothing.
 int32_t CDS_Priority::FindIndex(const RValue& val) const {
-  for (size_t k = 0; k < i_val.size(); ++k)
-    if (CompareValues(i_val[k], val) == 0) return static_cast<int32_t>(k);
-  return -1;
+  constexpr int32_t kFirst = std::numeric_limits<int32_t>::min(), kLast = std::numeric_limits<int32_t>::max();
+  if (val.IsString()) {
+    auto it = i_byvalue.lower_bound(RKey{val, kFirst});
+    return it != i_byvalue.end() && it->k_value.IsString() && CompareText(it->k_value, val) == 0 ? it->k_index
+                                                                                                 : -1;
+  }
+  const double v = val.Real();
+  if (std::isnan(v)) return -1;
+  const double w = Precision > 0 ? Precision : std::max(std::fabs(v) * 1e-12, 1e-12);
+  const double hi = v + 2 * w;
+  int32_t best = -1;
+  for (auto it = i_byvalue.lower_bound(RKey{RValue(v - 2 * w), kFirst});
+       it != i_byvalue.end() && it->k_value.IsReal() && it->k_value.Real() <= hi;
+       it = i_byvalue.upper_bound(RKey{it->k_value, kLast})) {
+    if (CompareValues(it->k_value, val) == 0 && (best < 0 || it->k_index < best)) best = it->k_index;
+  }
+  return best;
 }
 
 void CDS_Priority::Change(const RValue& val, const RValue& priority) {
@@ -513,10 +540,9 @@ int32_t CDS_Priority::SelectMin() const {
   if (i_index.empty()) return -1;
   if (i_nans > 0) return ScanSelect(-1);
   const RKey& first = *i_index.begin();
-  if (first.k_priority.IsReal()) {
-    auto next = i_index.upper_bound(RKey{first.k_priority, std::numeric_limits<int32_t>::max()});
-    if (next != i_index.end() && CompareValues(first.k_priority, next->k_priority) == 0)
-      return ScanSelect(-1);
+  if (first.k_value.IsReal()) {
+    auto next = i_index.upper_bound(RKey{first.k_value, std::numeric_limits<int32_t>::max()});
+    if (next != i_index.end() && CompareValues(first.k_value, next->k_value) == 0) return ScanSelect(-1);
   }
   return first.k_index;
 }
@@ -525,9 +551,9 @@ int32_t CDS_Priority::SelectMax() const {
   if (i_index.empty()) return -1;
   if (i_nans > 0) return ScanSelect(1);
   auto group =
-      i_index.lower_bound(RKey{std::prev(i_index.end())->k_priority, std::numeric_limits<int32_t>::min()});
-  if (group->k_priority.IsReal() && group != i_index.begin() &&
-      CompareValues(std::prev(group)->k_priority, group->k_priority) == 0)
+      i_index.lower_bound(RKey{std::prev(i_index.end())->k_value, std::numeric_limits<int32_t>::min()});
+  if (group->k_value.IsReal() && group != i_index.begin() &&
+      CompareValues(std::prev(group)->k_value, group->k_value) == 0)
     return ScanSelect(1);
   return group->k_index;
 }
@@ -562,6 +588,7 @@ void CDS_Priority::Clear() {
   i_val.clear();
   i_priority.clear();
   i_index.clear();
+  i_byvalue.clear();
   i_nans = 0;
 }
 
@@ -570,6 +597,7 @@ void CDS_Priority::Assign(const CDS_Priority* other) {
   i_val = other->i_val;
   i_priority = other->i_priority;
   i_index = other->i_index;
+  i_byvalue = other->i_byvalue;
   i_nans = other->i_nans;
 }
 
@@ -681,6 +709,7 @@ CDS_Grid::RSelection CDS_Grid::Disk(double xm, double ym, double r) const {
 
 template <class F>
 void CDS_Grid::Visit(const RSelection& s, F f) const {
+  if (s.y1 > s.y2) return; // a grid of height 0 may still be wide
   for (int32_t x = s.x1; x <= s.x2; ++x) {
     const RValue* column = &i_val[static_cast<size_t>(x) * i_h];
     for (int32_t y = s.y1; y <= s.y2; ++y) {

@@ -130,7 +130,8 @@ private:
 // Entries in storage order (insertion order, changed only by the moves of the deletions), which
 // decides ties and is the order of the string form. An index ordered by priority finds the
 // minimum and maximum without a scan whenever the precision cannot make the result depend on the
-// storage order; otherwise the entries are scanned.
+// storage order (otherwise the entries are scanned); an index ordered by value finds the first
+// entry of a value among the few values within the precision of it.
 class CDS_Priority {
 public:
   int32_t Size() const { return static_cast<int32_t>(i_val.size()); }
@@ -150,7 +151,7 @@ public:
 
 private:
   struct RKey {
-    RValue k_priority;
+    RValue k_value; // a priority or a value
     int32_t k_index;
   };
   // Exact order: reals by value (NaN last), then strings; ties by storage index.
@@ -168,8 +169,9 @@ private:
 
   std::vector<RValue> i_val;
   std::vector<RValue> i_priority;
-  std::set<RKey, RKeyLess> i_index;
-  int32_t i_nans = 0; // priorities that are NaN (no order; they force a scan)
+  std::set<RKey, RKeyLess> i_index;   // by priority
+  std::set<RKey, RKeyLess> i_byvalue; // by value
+  int32_t i_nans = 0;                 // priorities that are NaN (no order; they force a scan)
 };
 
 class CDS_Grid {

@@ -215,7 +215,9 @@ void MinMax(int32_t argc, RValue& r, const RValue* a, int sign) {
     const RValue& v = a[i];
     if (r.IsReal() && (sign < 0 ? RealOf(v) < r.Real() : RealOf(v) > r.Real())) r = v;
     if (r.IsString()) {
-      const int c = CompareStrings(v.IsString() ? v : RValue(std::string_view()), r);
+      // A real's string part is empty; an empty text has no bytes to compare.
+      const std::string_view vs = v.Str(), rs = r.Str();
+      const int c = vs.empty() || rs.empty() ? int(!vs.empty()) - int(!rs.empty()) : CompareStrings(v, r);
       if (sign < 0 ? c < 0 : c > 0) r = v;
     }
   }

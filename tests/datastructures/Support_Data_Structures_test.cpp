@@ -496,18 +496,26 @@ int ReferenceSelect(const std::vector<RValue>& prio, int sign) {
 
 TEST_F(DSContainerTest, PriorityMatchesScan) {
   std::mt19937 rng(3);
+  // Values and priorities from small sets with near-equal reals, strings and (in one round) NaN.
+  auto draw = [&](int round) {
+    const unsigned kind = rng() % 10;
+    return kind == 0                 ? RValue(std::string(1, char('a' + rng() % 4)))
+           : kind == 1               ? RValue(double(rng() % 8) + 1e-9)
+           : kind == 2 && round == 3 ? RValue(std::nan(""))
+                                     : RValue((rng() % 40) / 5.0);
+  };
+  auto firstEqual = [](const std::vector<RValue>& vals, const RValue& v) {
+    for (size_t k = 0; k < vals.size(); ++k)
+      if (CompareValues(vals[k], v) == 0) return int(k);
+    return -1;
+  };
   for (int round = 0; round < 8; ++round) {
     DS_SetPrecision(round % 4 == 0 ? 0.0 : round % 4 == 1 ? 1e-8 : round % 4 == 2 ? 0.3 : 1e-8);
     CDS_Priority pr;
     std::vector<RValue> vals, prio;
     for (int op = 0; op < 3000; ++op) {
-      const unsigned kind = rng() % 10;
-      RValue p = kind == 0                 ? RValue(std::string(1, char('a' + rng() % 4)))
-                 : kind == 1               ? RValue(double(rng() % 8) + 1e-9)
-                 : kind == 2 && round == 3 ? RValue(std::nan(""))
-                                           : RValue((rng() % 40) / 5.0);
-      const RValue v{double(op)};
-      const unsigned action = rng() % 7;
+      const RValue p = draw(round), v = draw(round);
+      const unsigned action = rng() % 8;
       if (action < 3 || vals.empty()) {
         pr.Add(v, p);
         vals.push_back(v);
@@ -519,18 +527,22 @@ TEST_F(DSContainerTest, PriorityMatchesScan) {
         ASSERT_TRUE(Same(sign < 0 ? pr.DeleteMin() : pr.DeleteMax(), vals[m])) << op;
         vals[m] = vals.back(), prio[m] = prio.back();
         vals.pop_back(), prio.pop_back();
-      } else if (action == 5) {
-        const size_t k = rng() % vals.size();
-        pr.Change(vals[k], p);
-        prio[k] = p;
       } else {
-        const size_t k = rng() % vals.size();
-        pr.Delete(vals[k]);
-        vals[k] = vals.back(), prio[k] = prio.back();
-        vals.pop_back(), prio.pop_back();
+        const int k = firstEqual(vals, v);
+        ASSERT_TRUE(Same(pr.Find(v), k >= 0 ? prio[k] : RValue())) << op;
+        if (action == 5) {
+          pr.Change(v, p);
+          if (k >= 0) prio[k] = p;
+        } else if (action == 6) {
+          pr.Delete(v);
+          if (k >= 0) vals[k] = vals.back(), prio[k] = prio.back(), vals.pop_back(), prio.pop_back();
+        }
       }
       ASSERT_EQ(pr.Size(), int32_t(vals.size()));
     }
+    CDS_Priority expect;
+    for (size_t k = 0; k < vals.size(); ++k) expect.Add(vals[k], prio[k]);
+    ASSERT_EQ(pr.WriteToString(), expect.WriteToString()); // the same storage order
   }
 }
 
@@ -615,6 +627,8 @@ TEST_F(DSContainerTest, GridSizes) {
                                "03000000"
                                "00000000");
   g.Shuffle();
+  ASSERT_TRUE(g.Create(2000000000, 0)); // no cells: allowed, and the region functions visit nothing
+  EXPECT_EQ(g.Get_Max(0, 0, 2000000000, 0), -100000000);
   ASSERT_TRUE(g.Create(-2, 5)); // negative sizes count as 0
   EXPECT_EQ(g.Width(), 0);
   EXPECT_FALSE(g.Create(100000, 100000));
