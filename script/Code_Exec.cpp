@@ -455,8 +455,9 @@ int CRun::With(const RToken& n) {
   };
   int code = EXEC_NORMAL;
   if (target == SCOPE_ALL) {
+    // Instances added by the body are not visited; a list that shrinks is not read past its end.
     const int32_t count = Host->InstanceCount();
-    for (int32_t i = 0; i < count; ++i)
+    for (int32_t i = 0; i < count && i < Host->InstanceCount(); ++i)
       if (!each(Host->InstanceAt(i), code)) return code;
     return EXEC_NORMAL;
   }
