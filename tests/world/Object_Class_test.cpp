@@ -1,5 +1,6 @@
 #include "tests/world/World_Test_Support.h"
 #include "world/Object_Class.h"
+#include "world/Room_Class.h"
 #include "world/World_Report.h"
 
 #include <gtest/gtest.h>
@@ -130,6 +131,26 @@ TEST_F(Objects_, ParentCyclesEnd) {
   Objects().SetParent(self, self);
   EXPECT_EQ(Objects().Chain(self), (std::vector<int32_t>{self}));
   EXPECT_TRUE(Objects().Get(self)->IsDecendentOf(self));
+}
+
+TEST_F(Objects_, AGameWithAParentCycleLoads) {
+  RGameProject project;
+  project.gp_game.gd_roomorder = {0};
+  RPackObject a{"a"}, b{"b"};
+  a.parent = 1;
+  b.parent = 0;
+  a.events.push_back(Event(4, 1, {CodeAction("x = 1")}));
+  project.gp_objects = {a, b};
+  RPackRoom room;
+  room.instances = {{0, 0, 0, 100001, ""}, {0, 0, 1, 100002, ""}};
+  project.gp_rooms = {room};
+  ASSERT_TRUE(test::LoadProject(project));
+  EXPECT_EQ(Objects().FindEvent(1, 4, 0), Own(0, 4, 1)); // b inherits a's collision with b
+  EXPECT_EQ(Objects().FindEvent(1, 3, 0), nullptr);
+  EXPECT_TRUE(Objects().CompileAll());
+  const CRoom& r = *Rooms().Get(0);
+  EXPECT_EQ(r.Obj_Number_Recursive(0), 2);
+  EXPECT_EQ(r.Obj_Number_Recursive(1), 2);
 }
 
 TEST_F(Objects_, ChainsFollowParentChangesAndDeletion) {

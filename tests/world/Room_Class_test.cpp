@@ -5,6 +5,7 @@
 #include "world/Room_Class.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace vl {
 namespace {
@@ -104,6 +105,18 @@ TEST_F(Rooms_, RemoveMarkedKeepsTheOrderAndRebuildsTheLists) {
   EXPECT_EQ(Ids(room.ObjectListRecursive(base)), (std::vector<int32_t>{100002, 100003}));
   EXPECT_EQ(room.Obj_Number(other), 0);
   EXPECT_EQ(room.FindInstance(100001), nullptr);
+}
+
+TEST_F(Rooms_, SharedIdsFindTheFirstInRoomOrder) {
+  CRoom resource;
+  for (int32_t obj : {base, other, child})
+    resource.r_instance.push_back(std::make_unique<CInstance>(100050, obj, 0, 0));
+  room.Assign(&resource);
+  EXPECT_EQ(room.FindInstance(100050), room.Instance(0));
+  room.Instance(0)->i_marked = true;
+  room.RemoveMarked();
+  EXPECT_EQ(room.FindInstance(100050), room.Instance(0));
+  EXPECT_EQ(room.Instance(0)->i_objectindex, other);
 }
 
 TEST_F(Rooms_, SortIsStableHighestDepthFirst) {
