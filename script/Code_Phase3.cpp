@@ -412,6 +412,7 @@ int32_t CParser::Call() {
     Next();
   } else {
     for (;;) {
+      if (Kind() == SYM_END) return FailHere("Symbol ) expected.");
       int32_t arg = Expression();
       if (arg == kFail) return kFail;
       p_stack.push_back(arg);
@@ -441,6 +442,7 @@ int32_t CParser::VariableRef(int32_t scope) {
     Next();
     for (;;) {
       if (p_stack.size() - base == 3) return FailHere("Only 1- and 2-dimensional arrays are supported.");
+      if (Kind() == SYM_END) return FailHere("Symbol ] expected.");
       int32_t index = Expression();
       if (index == kFail) return kFail;
       p_stack.push_back(index);
