@@ -112,6 +112,20 @@ void BM_PriorityAddDeleteMin(benchmark::State& state) {
 }
 BENCHMARK(BM_PriorityAddDeleteMin)->Unit(benchmark::kMillisecond);
 
+// The open list of a path search: priorities lowered by value, then the minimum taken.
+void BM_PriorityChangeAndDeleteMin(benchmark::State& state) {
+  for (auto _ : state) {
+    CDS_Priority pr;
+    for (int i = 0; i < kCount; ++i) pr.Add(RValue(double(i)), RValue(Key(i) + 1000000));
+    for (int i = 0; i < kCount; ++i) pr.Change(RValue(double(i)), RValue(Key(i)));
+    double sum = 0;
+    for (int i = 0; i < kCount; ++i) sum += pr.DeleteMin().Real();
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * kCount * 3);
+}
+BENCHMARK(BM_PriorityChangeAndDeleteMin)->Unit(benchmark::kMillisecond);
+
 void BM_PriorityFindMaxWithEqualPriorities(benchmark::State& state) {
   CDS_Priority pr;
   for (int i = 0; i < kCount; ++i) pr.Add(RValue(double(i)), RValue(double(i % 10)));

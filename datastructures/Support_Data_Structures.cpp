@@ -446,19 +446,20 @@ bool CDS_Priority::RKeyLess::operator()(const RKey& a, const RKey& b) const {
 
 void CDS_Priority::IndexInsert(int32_t k) {
   i_index.insert(RKey{i_priority[k], k});
-  i_byvalue.insert(RKey{i_val[k], k});
+  if (i_valueindexed) i_byvalue.insert(RKey{i_val[k], k});
   if (IsNan(i_priority[k])) ++i_nans;
 }
 
 void CDS_Priority::IndexErase(int32_t k) {
   i_index.erase(RKey{i_priority[k], k});
-  i_byvalue.erase(RKey{i_val[k], k});
+  if (i_valueindexed) i_byvalue.erase(RKey{i_val[k], k});
   if (IsNan(i_priority[k])) --i_nans;
 }
 
 void CDS_Priority::RebuildIndex() {
   i_index.clear();
   i_byvalue.clear();
+  i_valueindexed = false;
   i_nans = 0;
   for (int32_t k = 0; k < Size(); ++k) IndexInsert(k);
 }
@@ -474,6 +475,10 @@ void CDS_Priority::Add(const RValue& val, const RValue& priority) {
 // a time (the first entry of each value has its lowest index). NaN equals nothing.
 int32_t CDS_Priority::FindIndex(const RValue& val) const {
   constexpr int32_t kFirst = std::numeric_limits<int32_t>::min(), kLast = std::numeric_limits<int32_t>::max();
+  if (!i_valueindexed) {
+    for (int32_t k = 0; k < Size(); ++k) i_byvalue.insert(RKey{i_val[k], k});
+    i_valueindexed = true;
+  }
   if (val.IsString()) {
     auto it = i_byvalue.lower_bound(RKey{val, kFirst});
     return it != i_byvalue.end() && it->k_value.IsString() && CompareText(it->k_value, val) == 0 ? it->k_index
@@ -589,6 +594,7 @@ void CDS_Priority::Clear() {
   i_priority.clear();
   i_index.clear();
   i_byvalue.clear();
+  i_valueindexed = false;
   i_nans = 0;
 }
 
@@ -598,6 +604,7 @@ void CDS_Priority::Assign(const CDS_Priority* other) {
   i_priority = other->i_priority;
   i_index = other->i_index;
   i_byvalue = other->i_byvalue;
+  i_valueindexed = other->i_valueindexed;
   i_nans = other->i_nans;
 }
 

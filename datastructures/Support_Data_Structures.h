@@ -169,9 +169,12 @@ private:
 
   std::vector<RValue> i_val;
   std::vector<RValue> i_priority;
-  std::set<RKey, RKeyLess> i_index;   // by priority
-  std::set<RKey, RKeyLess> i_byvalue; // by value
-  int32_t i_nans = 0;                 // priorities that are NaN (no order; they force a scan)
+  std::set<RKey, RKeyLess> i_index; // by priority
+  // By value; built on the first search by value, so that queues used only through their
+  // minimum and maximum never pay for it.
+  mutable std::set<RKey, RKeyLess> i_byvalue;
+  mutable bool i_valueindexed = false;
+  int32_t i_nans = 0; // priorities that are NaN (no order; they force a scan)
 };
 
 class CDS_Grid {
