@@ -41,6 +41,7 @@ void Checked(RValue& r, double v, const char* message) {
 
 // An integer lo .. hi (reals already floored), drawn with Random(hi - lo + 1).
 double RandomBetween(double lo, double hi) {
+  if (std::isnan(lo) || std::isnan(hi)) return 0;
   const double span = std::min(hi - lo + 1, 4294967296.0);
   return lo + (span >= 1 ? Random(static_cast<uint64_t>(span)) : 0);
 }
@@ -223,7 +224,8 @@ void MinMax(int32_t argc, RValue& r, const RValue* a, int sign) {
   }
 }
 
-double Median(int32_t argc, const RValue* a) {
+// The index of the median argument, or -1 (no arguments, or NaN reals that order nothing).
+int32_t Median(int32_t argc, const RValue* a) {
   const double half = argc / 2.0;
   for (int32_t i = 0; i < argc; ++i) {
     const double x = RealOf(a[i]);
@@ -232,9 +234,9 @@ double Median(int32_t argc, const RValue* a) {
       below += RealOf(a[j]) < x;
       atOrBelow += RealOf(a[j]) <= x;
     }
-    if (below < half && atOrBelow >= half) return x;
+    if (below < half && atOrBelow >= half) return i;
   }
-  return 0;
+  return -1;
 }
 
 // len x cos or sin, replaced by the nearest integer when it lies within 0.0001 of it.
@@ -319,7 +321,11 @@ void Register_Function_Math() {
       },
       -1);
   RegisterFunction(
-      "median", [](VL_MATH_ARGS) { r = RValue(Median(argc, a)); }, -1);
+      "median",
+      [](VL_MATH_ARGS) {
+        if (const int32_t i = Median(argc, a); i >= 0) r = a[i];
+      },
+      -1);
   RegisterFunction(
       "choose",
       [](VL_MATH_ARGS) {

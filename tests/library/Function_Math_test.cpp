@@ -260,8 +260,9 @@ TEST_F(MathTest, MinAndMaxKeepKinds) {
   EXPECT_EQ(Real("min", {}), 0);
   EXPECT_EQ(Real("max3", {1.0, S("z"), S("y")}), 1); // the strings' real parts, 0, are not above 1
   EXPECT_EQ(Str("max3", {-1.0, S("z"), S("y")}), "z");
-  EXPECT_EQ(Str("min", {S(""), S("b"), 4.0}), ""); // the empty text of 4 is not below ""
-  EXPECT_EQ(Real("min", {S("b"), 4.0}), 4);        // the empty text of 4 is below "b"
+  EXPECT_EQ(Str("median", {3.0, S("x"), 5.0, -1.0}), "x"); // the argument itself; a string's real part is 0
+  EXPECT_EQ(Str("min", {S(""), S("b"), 4.0}), "");         // the empty text of 4 is not below ""
+  EXPECT_EQ(Real("min", {S("b"), 4.0}), 4);                // the empty text of 4 is below "b"
 }
 
 TEST_F(MathTest, Conversions) {
