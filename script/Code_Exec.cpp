@@ -257,12 +257,16 @@ bool CRun::Reference(const RToken& n, RRef& ref) {
     ref.scope = n.ind2;
     return true;
   }
-  const RToken& scope = Child(n, 0);
-  RValue tmp;
-  const RValue* v = Value(scope, tmp);
-  if (!v) return false;
-  if (!v->IsReal()) return Fail(scope.position, "Wrong type of variable index");
-  ref.scope = RoundToInt32(v->Real());
+  if (n.ind2 != kScopeComputed) {
+    ref.scope = n.ind2;
+  } else {
+    const RToken& scope = Child(n, 0);
+    RValue tmp;
+    const RValue* v = Value(scope, tmp);
+    if (!v) return false;
+    if (!v->IsReal()) return Fail(scope.position, "Wrong type of variable index");
+    ref.scope = RoundToInt32(v->Real());
+  }
   int32_t i = 0, j = 0;
   if (n.itemnumb > 1 && !Index(Child(n, 1), i)) return false;
   if (n.itemnumb > 2 && !Index(Child(n, 2), j)) return false;

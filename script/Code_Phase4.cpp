@@ -65,10 +65,15 @@ private:
 
   bool Variable(RToken& node) {
     RToken& scope = Child(node, 0);
+    node.ind2 = kScopeComputed;
     if (scope.kind != NODE_CONSTANT) return true;
     if (scope.value.IsReal() && scope.value.Real() == double(SCOPE_UNQUALIFIED) && IsLocal(node.ind))
       scope.value = RValue(double(SCOPE_LOCAL));
-    if (node.itemnumb != 1) return true;
+    if (node.itemnumb != 1) {
+      // An array reference with a constant scope keeps it ready, as a simple variable does.
+      if (scope.value.IsReal()) node.ind2 = RoundToInt32(scope.value.Real());
+      return true;
+    }
     if (scope.value.IsString()) {
       RecordError(f_code, scope.position, "Left hand side must be a real value.");
       return false;

@@ -119,6 +119,9 @@ enum : int32_t {
   SCOPE_UNQUALIFIED = -6,
   SCOPE_LOCAL = -7,
 };
+// The ind2 of a variable reference (kind 7) whose scope must be evaluated at run time; any other
+// ind2 of such a node is its constant scope.
+constexpr int32_t kScopeComputed = INT32_MIN;
 
 // Phase 1 output. The text is a view into the code's text.
 struct RLexToken {
@@ -140,7 +143,7 @@ struct RCodeToken {
 struct RToken {
   int32_t kind = NODE_EMPTY;
   int32_t ind = 0;  // operator, function, variable or assignment code
-  int32_t ind2 = 0; // scope of a simple variable
+  int32_t ind2 = 0; // scope of a simple variable, or of a variable reference (see kScopeComputed)
   int32_t position = 0;
   int32_t items = 0;
   int32_t itemnumb = 0;

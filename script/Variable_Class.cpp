@@ -33,8 +33,7 @@ RValue LoadValue(CStream& stream) {
 
 } // namespace
 
-RValue& VariableCellForWrite(RVariable& var, int32_t k) {
-  if (k == 0) return var.simplevalue;
+RValue& GrowVariableCell(RVariable& var, int32_t k) {
   size_t row = size_t(k) / kArrayRow, col = size_t(k) % kArrayRow;
   if (row >= var.value.size()) var.value.resize(row + 1);
   auto& cells = var.value[row];

@@ -63,7 +63,11 @@ inline const RValue* VariableCell(const RVariable& var, int32_t k) {
   return &var.value[row][col];
 }
 // The cell selected by k, grown on demand.
-RValue& VariableCellForWrite(RVariable& var, int32_t k);
+RValue& GrowVariableCell(RVariable& var, int32_t k);
+inline RValue& VariableCellForWrite(RVariable& var, int32_t k) {
+  if (const RValue* cell = VariableCell(var, k)) return const_cast<RValue&>(*cell);
+  return GrowVariableCell(var, k);
+}
 
 // User-variable names: identifier for a name (appending an unknown one) and back.
 int32_t FindOrAddUserVariable(std::string_view name);
