@@ -17,11 +17,14 @@ CEvent* SearchChain(const CObject& first, int32_t firstindex, const std::vector<
       if (owner) *owner = firstindex;
       return event;
     }
-    for (int32_t index : rest)
-      if (CEvent* event = table.Get(index)->GetEventDirect(type, n)) {
+    for (int32_t index : rest) {
+      const CObject* object = table.Get(index);
+      if (object == &first) break; // a cycle back to the start: every object has been seen
+      if (CEvent* event = object->GetEventDirect(type, n)) {
         if (owner) *owner = index;
         return event;
       }
+    }
     return nullptr;
   };
   if (CEvent* event = direct(number)) return event;
@@ -103,8 +106,11 @@ CEvent* CObject::GetEventRecursive(int32_t type, int32_t number) const {
 
 bool CObject::HasEventRecursive(int32_t type) const {
   if (HasEventDirect(type)) return true;
-  for (int32_t index : Objects().Chain(o_parent))
-    if (Objects().Get(index)->HasEventDirect(type)) return true;
+  for (int32_t index : Objects().Chain(o_parent)) {
+    const CObject* object = Objects().Get(index);
+    if (object == this) break; // back at the start of a cycle
+    if (object->HasEventDirect(type)) return true;
+  }
   return false;
 }
 
