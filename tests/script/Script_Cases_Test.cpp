@@ -85,9 +85,9 @@ std::string ShortError(const std::string& text, bool expression) {
   return line + ":" + text.substr(p + 13);
 }
 
-class CompileCases : public testing::TestWithParam<std::string> {};
+class ScriptCases : public testing::TestWithParam<std::string> {};
 
-TEST_P(CompileCases, Match) {
+TEST_P(ScriptCases, Match) {
   const bool run = GetParam().substr(0, 4) == "run/";
   auto cases = ReadCases(std::filesystem::path(VL_SCRIPT_CASES) / GetParam());
   ASSERT_FALSE(cases.empty());
@@ -139,7 +139,7 @@ std::vector<std::string> CaseFiles() {
   return files;
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, CompileCases, testing::ValuesIn(CaseFiles()), [](const auto& info) {
+INSTANTIATE_TEST_SUITE_P(Files, ScriptCases, testing::ValuesIn(CaseFiles()), [](const auto& info) {
   std::string name = info.param.substr(0, info.param.size() - 4);
   std::replace(name.begin(), name.end(), '/', '_');
   return name;
