@@ -387,8 +387,13 @@ bool CInstance::Adapt_Path() {
   double dx, dy;
   TurnAndScale(at.x - start.x, at.y - start.y, i_pathorientation, i_pathscale, dx, dy);
   const double nx = dx + i_pathxstart, ny = dy + i_pathystart;
-  SetHSpeed(nx - i_x);
-  SetVSpeed(ny - i_y);
+  // The hspeed and vspeed setters in one: direction and speed depend only on the final pair.
+  const double h = nx - i_x, v = ny - i_y;
+  if (h != i_hspeed || v != i_vspeed) {
+    i_hspeed = h;
+    i_vspeed = v;
+    Update_DirectionSpeed();
+  }
   SetSpeed(0);
   SetPosition(nx, ny);
   return reached;
