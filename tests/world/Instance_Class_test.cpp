@@ -178,8 +178,10 @@ TEST_F(Instances, BoundingBox) {
   EXPECT_EQ(inst.i_bbox.right, 108);
   inst.SetImageScaleX(1);
   inst.SetImageAngle(90); // the 16 x 8 box stands up
-  EXPECT_EQ(inst.i_bbox.right - inst.i_bbox.left, 7);
-  EXPECT_EQ(inst.i_bbox.bottom - inst.i_bbox.top, 15);
+  EXPECT_EQ(inst.i_bbox.left, 96);
+  EXPECT_EQ(inst.i_bbox.right, 103);
+  EXPECT_EQ(inst.i_bbox.top, 43);
+  EXPECT_EQ(inst.i_bbox.bottom, 58);
   inst.SetMaskIndex(9); // no such sprite
   EXPECT_EQ(inst.i_bbox.left, kNoBox);
 }
