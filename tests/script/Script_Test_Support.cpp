@@ -39,6 +39,7 @@ constexpr RTestScript kScripts[] = {
     {"set_arg", "argument0 = 99; return argument0"},
     {"var_user", "var t; t = argument0; return t"},
     {"bump_i", "i = 5; return 7"},
+    {"deep", "if (argument0 <= 0) return 0; return deep(argument0 - 1) + 1"},
 };
 
 struct RTestFunction {
