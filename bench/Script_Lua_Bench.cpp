@@ -56,6 +56,9 @@ const RProgram kPrograms[] = {
      "case 1: c += 2; break; case 2: c -= 1; break; default: c += 3 } } return c",
      "local c, i = 0, 0 while i < 1000000 do local m = math.fmod(i, 5) if m == 0 then c = c + 1 "
      "elseif m == 1 then c = c + 2 elseif m == 2 then c = c - 1 else c = c + 3 end i = i + 1 end return c"},
+    {"with instances", "var r; with (all) hp = 0; repeat (2000) with (all) hp += 1; return (100300).hp",
+     "local room = {} for i = 1, 300 do room[i] = {} end for _, inst in ipairs(room) do inst.hp = 0 end "
+     "for r = 1, 2000 do for _, inst in ipairs(room) do inst.hp = inst.hp + 1 end end return room[300].hp"},
     {"script calls", "return fib(24)",
      "local function fib(n) if n < 2 then return n end return fib(n - 1) + fib(n - 2) end return fib(24)"},
 };
@@ -67,27 +70,46 @@ bool GetArgument0(vl::CInstance*, int32_t, vl::RValue& v) {
   return true;
 }
 
-// One instance and the script fib.
+// A room of 300 instances of object 0, each with its own variables; the first one runs the code.
+constexpr int kInstances = 300;
+
+// The room and the script fib.
 class CBenchHost final : public vl::CCodeHost, public vl::CCodeNames {
 public:
+  CBenchHost() : h_room(kInstances) {}
   int32_t FindFunction(std::string_view name) const override { return name == "fib" ? 100000 : -1; }
   int32_t FunctionArgCount(int32_t) const override { return -1; }
-  bool LookupName(std::string_view, vl::RValue&) const override { return false; }
-  vl::CVariableList& Variables(vl::CInstance&) override { return h_vars; }
+  bool LookupName(std::string_view name, vl::RValue& value) const override {
+    if (name != "all") return false;
+    value = vl::RValue(-3.0);
+    return true;
+  }
+  vl::CVariableList& Variables(vl::CInstance& inst) override {
+    return *reinterpret_cast<vl::CVariableList*>(&inst);
+  }
   bool IsDeleted(const vl::CInstance&) const override { return false; }
-  int32_t InstanceId(const vl::CInstance&) const override { return 100001; }
-  int32_t InstanceCount() const override { return 1; }
-  vl::CInstance* InstanceAt(int32_t) const override { return Self(); }
-  void ObjectInstances(int32_t, std::vector<vl::CInstance*>& out) const override { out.clear(); }
+  int32_t InstanceId(const vl::CInstance& inst) const override {
+    return 100001 + int32_t(reinterpret_cast<const vl::CVariableList*>(&inst) - h_room.data());
+  }
+  int32_t InstanceCount() const override { return kInstances; }
+  vl::CInstance* InstanceAt(int32_t index) const override { return At(index); }
+  void ObjectInstances(int32_t object, std::vector<vl::CInstance*>& out) const override {
+    out.clear();
+    for (int32_t i = 0; object == 0 && i < kInstances; ++i) out.push_back(At(i));
+  }
   const vl::CCode* ScriptCode(int32_t n) const override { return n == 0 ? h_fib.get() : nullptr; }
   const std::string& ScriptName(int32_t) const override { return h_name; }
   bool CallExtension(int32_t, vl::CInstance*, vl::CInstance*, int32_t, const vl::RValue*,
                      vl::RValue&) override {
     return false;
   }
-  vl::CInstance* Self() const { return reinterpret_cast<vl::CInstance*>(const_cast<CBenchHost*>(this)); }
+  // An instance is represented by its variable list.
+  vl::CInstance* At(int32_t i) const {
+    return reinterpret_cast<vl::CInstance*>(const_cast<vl::CVariableList*>(&h_room[i]));
+  }
+  vl::CInstance* Self() const { return At(0); }
 
-  vl::CVariableList h_vars;
+  std::vector<vl::CVariableList> h_room;
   std::unique_ptr<vl::CCode> h_fib;
   std::string h_name = "fib";
 };
