@@ -2,12 +2,21 @@
 
 #include "script/Code_Main.h"
 
+#include "data/Game_File.h"
+#include "platform/Platform.h"
+
+#include <cstdio>
 #include <fmt/format.h>
 
 namespace vl {
 
 bool ErrorPending = false;
 std::string ErrorText;
+std::string LastError;
+bool ErrorOccurred = false;
+bool Aborting = false;
+bool LogFresh = true;
+int32_t New_Room = kRoomNone;
 
 void ClearError() {
   ErrorPending = false;
@@ -50,6 +59,38 @@ void RecordError(const CCode& code, int32_t position, std::string_view message) 
   if (ErrorPending) return;
   ErrorPending = true;
   ErrorText = ComposeError(code.GetText(), code.i_kind != CCode::kCode, position, message);
+}
+
+namespace {
+
+// Errors in writing the log are swallowed: the report goes on without it.
+void WriteErrorLog(const std::string& text) {
+  std::FILE* f = std::fopen(kErrorLogName, LogFresh ? "wb" : "ab");
+  LogFresh = false;
+  if (!f) return;
+  std::fputs(text.c_str(), f);
+  std::fputs("\r\n\r\n\r\n", f); // the text's own line end and two empty lines
+  std::fclose(f);
+}
+
+} // namespace
+
+void ReportError(const std::string& text, bool fatal) {
+  if (Aborting) return;
+  const RGameSettings& settings = GameData().gd_settings;
+  if (settings.gs_aborterrors) fatal = true;
+  if (settings.gs_displayerrors) {
+    TPlatform* platform = ActivePlatform();
+    const EErrorAnswer answer = platform ? platform->ShowError(text, !fatal) : EErrorAnswer::Abort;
+    if (answer != EErrorAnswer::Ignore) fatal = true;
+  }
+  if (settings.gs_writeerrors) WriteErrorLog(text);
+  LastError = text;
+  ErrorOccurred = true;
+  if (fatal) {
+    Aborting = true;
+    New_Room = kRoomFatal;
+  }
 }
 
 } // namespace vl

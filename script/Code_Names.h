@@ -21,9 +21,11 @@ public:
   // The function identifier of a name written before "(": script, extension function, built-in
   // function in that order; -1 if none.
   virtual int32_t FindFunction(std::string_view name) const = 0;
-  // The fixed argument count of a function identifier; -1 accepts 0 to 16 arguments.
+  // The fixed argument count of a function identifier; -1 accepts 0 to 16 arguments (scripts always
+  // give -1: their counts are never checked at compile time).
   virtual int32_t FunctionArgCount(int32_t id) const = 0;
-  // The value of a resource, trigger or constant name.
+  // The value of a resource, trigger or constant name; the built-in constants (self, other, all,
+  // noone, global, local, ...) come through here too.
   virtual bool LookupName(std::string_view name, RValue& value) const = 0;
 };
 
