@@ -59,7 +59,7 @@ void BM_WholeLoad(benchmark::State& state) {
   auto platform = CreateHeadlessPlatform();
   for (auto _ : state) {
     Runner() = RRunner{};
-    Runner().rn_platform = platform.get();
+    SetActivePlatform(platform.get());
     Runner().rn_tempfolder = (dir / "temp").string();
     Runner().rn_options.ro_exepath = path;
     if (!Load_GameFile()) state.SkipWithError("load failed");

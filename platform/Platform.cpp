@@ -2,6 +2,17 @@
 
 namespace vl {
 
+namespace {
+TPlatform* Active = nullptr;
+} // namespace
+
+TPlatform* ActivePlatform() {
+  return Active;
+}
+void SetActivePlatform(TPlatform* platform) {
+  Active = platform;
+}
+
 void TErrorMemo::Add(const std::string& message) {
   m_lines.emplace_back();
   m_lines.emplace_back(43, '_');

@@ -102,6 +102,10 @@ private:
   std::string m_title = "vlrun";
 };
 
+// The platform the program runs on, set once at start; null where nothing installed one.
+TPlatform* ActivePlatform();
+void SetActivePlatform(TPlatform* platform);
+
 std::unique_ptr<TPlatform> CreateHeadlessPlatform();
 // Falls back to nothing: returns null when no display can be opened.
 std::unique_ptr<TPlatform> CreateSdlPlatform();

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "platform/Platform_Os.h"
+#include "runner/Runner_Functions.h"
 #include "runner/Runner_Load.h"
 
 #include <CLI/CLI.hpp>
@@ -26,7 +27,7 @@ int RunGame(RRunner& runner) {
   } catch (const std::exception& e) {
     Trace(std::string("Unhandled Exception - ") + e.what());
     Trace("Stack Trace");
-    runner.rn_platform->ShowMessage("Unexpected error occured when running the game.");
+    ActivePlatform()->ShowMessage("Unexpected error occured when running the game.");
     return kExitLoadFailed;
   }
   if (runner.rn_corrupt) std::fprintf(stderr, "vlrun: the game data is corrupt (checksum mismatch)\n");
@@ -53,11 +54,19 @@ int RunnerMain(int argc, char** argv) {
   app.add_option("--seed", seed, "Seed the random generator with N instead of the clock")
       ->check(CLI::Range(0LL, 4294967295LL));
   app.add_flag("--QXTrace", options.ro_trace, "Write the trace log \"Trace.log\" beside the game");
+  bool listFunctions = false;
+  app.add_flag("--list-functions", listFunctions,
+               "Print the built-in function names in table order and exit");
   app.add_option("GAME", game, "The game to play; without it, the game appended to vlrun itself");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? kExitOk : kExitUsage;
+  }
+  RegisterBuiltinFunctions();
+  if (listFunctions) {
+    ListBuiltinFunctions();
+    return kExitOk;
   }
   if (steps >= 0) options.ro_steps = steps;
   if (seed >= 0) options.ro_seed = uint32_t(seed);
@@ -68,7 +77,7 @@ int RunnerMain(int argc, char** argv) {
     std::fprintf(stderr, "vlrun: cannot open a display; use --headless to run without a window\n");
     return kExitUsage;
   }
-  runner.rn_platform = platform.get();
+  SetActivePlatform(platform.get());
   std::unique_ptr<TLoadWindow> loadWindow = platform->CreateLoadWindow();
   runner.rn_loadwindow = loadWindow.get();
 
@@ -82,7 +91,7 @@ int RunnerMain(int argc, char** argv) {
   const int status = RunGame(runner);
   RemoveTempFolder(runner.rn_tempfolder);
   runner.rn_loadwindow = nullptr;
-  runner.rn_platform = nullptr;
+  SetActivePlatform(nullptr);
   return status;
 }
 

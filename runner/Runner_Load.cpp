@@ -4,6 +4,8 @@
 #include "data/Support_Stream.h"
 #include "platform/Platform.h"
 #include "platform/Platform_Os.h"
+#include "script/Code_Function.h"
+#include "script/Variable_Class.h"
 
 #include <cmath>
 #include <cstdio>
@@ -146,7 +148,7 @@ void LoadForm_Show(bool debug) {
   layout.label_visible = debug && settings.gs_showprogress;
   layout.client_w = image ? image->s_w : kDefaultLoadW;
   layout.client_h = image ? image->s_h : kDefaultLoadH;
-  const RDisplayMode screen = Runner().rn_platform->CurrentDisplayMode();
+  const RDisplayMode screen = ActivePlatform()->CurrentDisplayMode();
   layout.left = (screen.width - layout.client_w) / 2;
   layout.top = (screen.height - layout.client_h) / 2;
   layout.bar_top = layout.label_top = layout.client_h - 32;
@@ -161,7 +163,7 @@ void LoadForm_Progress(int32_t percent, const std::string& text) {
   layout.label = text;
   if (Runner().rn_loadwindow) Runner().rn_loadwindow->SetLayout(layout);
   Trace(text);
-  Runner().rn_platform->PumpEvents();
+  ActivePlatform()->PumpEvents();
 }
 
 void LoadForm_Close() {
@@ -176,7 +178,7 @@ void LoadForm_Close() {
 namespace {
 
 void Fail(const std::string& message) {
-  Runner().rn_platform->ShowMessage(message);
+  ActivePlatform()->ShowMessage(message);
 }
 
 // Only the file name of the carried library is used, so a crafted name cannot write outside the
@@ -247,7 +249,7 @@ bool Load_GameStream(CStream& stream) {
 
 bool Load_GameFile() {
   const std::string& exe = Runner().rn_options.ro_exepath;
-  Runner().rn_platform->SetTitle(fs::path(exe).stem().string());
+  ActivePlatform()->SetTitle(fs::path(exe).stem().string());
   CStream stream;
   if (!stream.LoadFromFile(exe)) return Fail("Error: Cannot read the game file."), false;
   return Load_GameStream(stream);
@@ -294,6 +296,9 @@ void Set_Priority() {
 
 bool Prepare_Game() {
   Set_Priority();
+  const RGameSettings& settings = GameData().gd_settings;
+  StrictArgumentCount = settings.gs_argumenterrors;
+  TreatUninitializedAsZero = settings.gs_variableerrors;
   for (const RPrepareStep& step : kPrepareSteps) {
     LoadForm_Progress(step.percent, step.text);
     if (!step.work()) {
@@ -308,7 +313,7 @@ bool Prepare_Game() {
 
 bool Init_Graphics() {
   const RGameSettings& settings = GameData().gd_settings;
-  TPlatform& platform = *Runner().rn_platform;
+  TPlatform& platform = *ActivePlatform();
   RDisplayMode wanted;
   bool change = false;
   if (settings.gs_changeresolution) {

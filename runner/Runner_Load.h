@@ -25,7 +25,6 @@ struct RRunOptions {
 
 // Process-wide start-up state.
 struct RRunner {
-  TPlatform* rn_platform = nullptr;
   TLoadWindow* rn_loadwindow = nullptr; // created with the other windows at start
   RLoadLayout rn_loadlayout;
   RRunOptions rn_options;

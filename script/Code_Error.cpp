@@ -1,9 +1,8 @@
 #include "script/Code_Error.h"
 
-#include "script/Code_Main.h"
-
 #include "data/Game_File.h"
 #include "platform/Platform.h"
+#include "script/Code_Main.h"
 
 #include <cstdio>
 #include <fmt/format.h>

@@ -76,7 +76,7 @@ bool CAction::Compile() {
   if (act_exetype == kExeCode) {
     auto code = std::make_unique<CCode>(act_codestring, false);
     if (!code->Compile()) {
-      ReportWorldError("COMPILATION ERROR in code action\r" + ErrorText, true);
+      ReportEventError("COMPILATION ERROR in code action\r" + ErrorText, true);
       ClearError();
       return false;
     }
@@ -97,7 +97,7 @@ bool CAction::Compile() {
       kind = kArgExpression;
       auto code = std::make_unique<CCode>(text, true);
       if (!code->Compile()) {
-        ReportWorldError("COMPILATION ERROR in argument " + std::to_string(i) + "\r" + ErrorText, true);
+        ReportEventError("COMPILATION ERROR in argument " + std::to_string(i) + "\r" + ErrorText, true);
         ClearError();
         return false;
       }

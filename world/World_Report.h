@@ -1,7 +1,6 @@
 #pragma once
-// How the world reports to the runner: errors in the context of the event being run or compiled,
-// messages shown while loading, and the names of triggers for event names. The runner installs
-// its own reporting; until it does, reports go to the standard error stream.
+// How the world reports: errors in the context of the event being run or compiled, messages shown
+// while loading, and the names of triggers and time lines that event headers use.
 
 #include <cstdint>
 #include <string>
@@ -19,19 +18,24 @@ struct RCurrentEvent {
 
 RCurrentEvent& CurrentEvent();
 
-struct RWorldReport {
-  // An error in the context of the current event; fatal errors end the game.
-  void (*wr_eventerror)(const std::string& message, bool fatal) = nullptr;
-  // A message box shown while loading.
-  void (*wr_message)(const std::string& message) = nullptr;
-  // The name of trigger n (for "Trigger Event: " names).
-  std::string (*wr_triggername)(int32_t n) = nullptr;
+inline constexpr int32_t kTimeLineEvent = 100000;
+
+// Names that belong to tables outside the world; until those tables exist every index names nothing.
+struct RWorldNames {
+  std::string (*wn_trigger)(int32_t n) = nullptr;
+  std::string (*wn_timeline)(int32_t n) = nullptr;
 };
 
-RWorldReport& WorldReport();
+RWorldNames& WorldNames();
 
-void ReportWorldError(const std::string& message, bool fatal);
+// The header that places an error in the current event: action, event (or time-line moment) and
+// object (or time line).
+std::string EventErrorHeader(bool fatal);
+// Reports an error with the header of the current event.
+void ReportEventError(const std::string& message, bool fatal);
+// A message box while loading (standard error when there is no platform).
 void ShowLoadMessage(const std::string& message);
 std::string TriggerName(int32_t n);
+std::string TimeLineName(int32_t n);
 
 } // namespace vl

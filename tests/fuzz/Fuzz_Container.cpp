@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   test::TTestLoadWindow window;
   Runner() = RRunner{};
   GameData() = RGameData{};
-  Runner().rn_platform = &platform;
+  SetActivePlatform(&platform);
   Runner().rn_loadwindow = &window;
   Runner().rn_tempfolder = temp.Path().string();
 
@@ -47,5 +47,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!allowed.count(message)) std::abort();
   if (platform.messages.size() > 2) std::abort();
   Runner() = RRunner{};
+  SetActivePlatform(nullptr);
   return 0;
 }

@@ -53,12 +53,15 @@ protected:
   void SetUp() override {
     Runner() = RRunner{};
     GameData() = RGameData{};
-    Runner().rn_platform = &platform;
+    SetActivePlatform(&platform);
     Runner().rn_loadwindow = &window;
     Runner().rn_tempfolder = scratch.Path().string();
     Runner().rn_options.ro_exepath = scratch / "game.exe";
   }
-  void TearDown() override { Runner() = RRunner{}; }
+  void TearDown() override {
+    Runner() = RRunner{};
+    SetActivePlatform(nullptr);
+  }
 
   bool Load(CStream s) { return Load_GameStream(s); }
   std::vector<std::string> Labels() const {

@@ -2,9 +2,11 @@
 #include "tests/support/Test_Process.h"
 #include "tests/support/Test_Support.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -112,6 +114,28 @@ TEST_F(VlpackVlrun, ProjectErrorsAreReported) {
   r = RunCommand(Vlpack() + " " + Quote(dir / "bad") + " -o " + Quote(dir / "x.vlg"));
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot read the image"), std::string::npos) << r.err;
+}
+
+} // namespace
+} // namespace vl::test
+
+namespace vl::test {
+namespace {
+
+TEST(VlrunListFunctions, NamesInTableOrder) {
+  const RProcessResult r = RunCommand(Quote(BuiltProgram("vlrun")) + " --list-functions");
+  ASSERT_EQ(r.status, 0);
+  std::vector<std::string> names;
+  std::istringstream lines(r.out);
+  for (std::string line; std::getline(lines, line);) names.push_back(line);
+  auto at = [&](const std::string& name) {
+    return std::find(names.begin(), names.end(), name) - names.begin();
+  };
+  ASSERT_LT(at("show_debug_message"), long(names.size()));
+  // Families register in their fixed order: math before game-level functions before data structures.
+  EXPECT_LT(at("random"), at("show_error"));
+  EXPECT_LT(at("show_error"), at("show_debug_message"));
+  EXPECT_LT(at("show_debug_message"), at("ds_list_create"));
 }
 
 } // namespace

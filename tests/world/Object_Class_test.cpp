@@ -1,4 +1,5 @@
 #include "tests/world/World_Test_Support.h"
+#include "script/Code_Error.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
 #include "world/World_Report.h"
@@ -241,20 +242,24 @@ TEST_F(Objects_, CompileErrorsAreFatalAndNameTheirPlace) {
   event->AddCodeAction("x = 1");
   event->AddCodeAction("x = = 1");
   EXPECT_FALSE(Objects().CompileAll());
-  ASSERT_EQ(Reports().r_errors.size(), 1u);
-  EXPECT_EQ(Reports().r_errors[0].rfind("FATAL COMPILATION ERROR in code action\r", 0), 0u)
-      << Reports().r_errors[0];
+  ASSERT_EQ(Reports().errors.size(), 1u);
+  const std::string header = "FATAL ERROR in\r\naction number 2\r\nof Alarm Event for alarm 3\r\nfor object ";
+  EXPECT_EQ(Reports().errors[0].rfind(header, 0), 0u) << Reports().errors[0];
+  EXPECT_NE(Reports().errors[0].find(":\r\n\r\nCOMPILATION ERROR in code action\r"), std::string::npos)
+      << Reports().errors[0];
+  EXPECT_EQ(New_Room, kRoomFatal);
   EXPECT_EQ(CurrentEvent().event_object, bad);
   EXPECT_EQ(CurrentEvent().event_type, 2);
   EXPECT_EQ(CurrentEvent().event_number, 3);
   EXPECT_EQ(CurrentEvent().event_action, 1);
   EXPECT_NE(Objects().Get(ok)->GetEventDirect(0, 0)->Action(0)->act_codecode, nullptr);
 
+  Aborting = false; // as in a new run: a fatal report silences everything after it
   CAction argument = Function({{0, "1"}, {0, "(2"}});
   EXPECT_FALSE(argument.Compile());
-  ASSERT_EQ(Reports().r_errors.size(), 2u);
-  EXPECT_EQ(Reports().r_errors[1].rfind("FATAL COMPILATION ERROR in argument 1\r", 0), 0u)
-      << Reports().r_errors[1];
+  ASSERT_EQ(Reports().errors.size(), 2u);
+  EXPECT_NE(Reports().errors[1].find("\r\n\r\nCOMPILATION ERROR in argument 1\r"), std::string::npos)
+      << Reports().errors[1];
 }
 
 TEST_F(Objects_, EventActionsByIndex) {
@@ -329,7 +334,7 @@ TEST_F(Objects_, ObjectsLoadFromTheGameData) {
   EXPECT_TRUE(a.act_isquestion);
   EXPECT_TRUE(a.act_isnot);
   EXPECT_EQ(collision->Action(1)->act_functionid, -1);
-  EXPECT_EQ(Reports().r_messages,
+  EXPECT_EQ(Reports().messages,
             std::vector<std::string>{"Failed to locate action function no_such_function"});
 
   EXPECT_TRUE(Objects().CompileAll());

@@ -3,6 +3,7 @@
 #include "data/Game_File.h"
 #include "data/Support_Stream.h"
 #include "library/Path_Class.h"
+#include "script/Code_Error.h"
 #include "script/Code_Function.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
@@ -31,9 +32,9 @@ bool CTestSprites::Shape(int32_t sprite, RSpriteShape& shape) const {
   return true;
 }
 
-RReports& Reports() {
-  static RReports reports;
-  return reports;
+TTestPlatform& Reports() {
+  static TTestPlatform platform;
+  return platform;
 }
 
 void ResetWorld() {
@@ -47,11 +48,12 @@ void ResetWorld() {
   GameData().gd_roomorder.clear();
   SetSpriteShapes(nullptr);
   CurrentEvent() = RCurrentEvent();
-  Reports() = RReports();
-  WorldReport().wr_message = [](const std::string& m) { Reports().r_messages.push_back(m); };
-  WorldReport().wr_eventerror = [](const std::string& m, bool fatal) {
-    Reports().r_errors.push_back((fatal ? "FATAL " : "") + m);
-  };
+  Reports().messages.clear();
+  Reports().errors.clear();
+  SetActivePlatform(&Reports());
+  GameData().gd_settings = RGameSettings();
+  Aborting = false;
+  New_Room = kRoomNone;
 }
 
 bool LoadProject(const RGameProject& project) {

@@ -1,4 +1,6 @@
 #pragma once
+
+#include "tests/support/Test_Platform.h"
 // Test doubles and helpers for the world: names for action functions, sprite shapes, captured
 // reports, and loading a written project's sections into the process-wide tables.
 
@@ -36,15 +38,11 @@ public:
   bool t_maskhit = true;
 };
 
-// Messages and errors reported by the world since the last ResetWorld.
-struct RReports {
-  std::vector<std::string> r_messages;
-  std::vector<std::string> r_errors; // "FATAL " prefixed when fatal
-};
-RReports& Reports();
+// The platform that records messages and errors reported since the last ResetWorld.
+TTestPlatform& Reports();
 
 // Empties the object, room and path tables, sets the id counters to 100000 and 10000000, installs
-// the test names and the report capture, and removes any sprite shapes.
+// the test names and the recording platform, and removes any sprite shapes.
 void ResetWorld();
 
 // Writes the project and reads its resource sections back into the tables; false when a section fails.

@@ -1,0 +1,32 @@
+#include "runner/Runner_Functions.h"
+
+#include "datastructures/Function_Data_Structures.h"
+#include "library/Function_Game.h"
+#include "library/Function_Math.h"
+#include "library/Function_Misc.h"
+#include "library/Support_Report.h"
+#include "script/Code_Function.h"
+#include "world/World_Report.h"
+
+#include <cstdio>
+
+namespace vl {
+
+void RegisterBuiltinFunctions() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  // Families in table order; each registers only what works.
+  Register_Function_Math();
+  Register_Function_Misc();
+  Register_Function_Game();
+  Register_Function_DataStructures();
+  SetFunctionErrorSink([](std::string_view message) { ReportEventError(std::string(message), false); });
+}
+
+void ListBuiltinFunctions() {
+  for (int32_t id = 0; const RFunction* f = GetBuiltinFunction(id); ++id)
+    std::printf("%s\n", f->f_name.c_str());
+}
+
+} // namespace vl

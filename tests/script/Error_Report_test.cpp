@@ -1,0 +1,104 @@
+#include "data/Game_File.h"
+#include "script/Code_Error.h"
+#include "tests/support/Test_Platform.h"
+#include "tests/support/Test_Support.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace vl {
+namespace {
+
+class ErrorReport : public ::testing::Test {
+protected:
+  void SetUp() override {
+    previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    SetActivePlatform(&platform);
+    GameData().gd_settings = RGameSettings();
+    Aborting = false;
+    LogFresh = true;
+    ErrorOccurred = false;
+    LastError.clear();
+    New_Room = kRoomNone;
+  }
+  void TearDown() override {
+    SetActivePlatform(nullptr);
+    std::filesystem::current_path(previous);
+    Aborting = false;
+    New_Room = kRoomNone;
+  }
+  static std::string Log() {
+    std::ifstream in(kErrorLogName, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  RGameSettings& Settings() { return GameData().gd_settings; }
+
+  test::TScratchDir dir;
+  std::filesystem::path previous;
+  test::TTestPlatform platform;
+};
+
+TEST_F(ErrorReport, IgnoredErrorGoesOnAndIsRemembered) {
+  platform.errorAnswer = EErrorAnswer::Ignore;
+  ReportError("ERROR in\r\naction number 1", false);
+  EXPECT_EQ(platform.errors, std::vector<std::string>{"ERROR in\r\naction number 1"});
+  EXPECT_EQ(platform.ignoreOffered, std::vector<bool>{true});
+  EXPECT_TRUE(ErrorOccurred);
+  EXPECT_EQ(LastError, "ERROR in\r\naction number 1");
+  EXPECT_EQ(New_Room, kRoomNone);
+  EXPECT_FALSE(Aborting);
+}
+
+TEST_F(ErrorReport, AnyAnswerButIgnoreEndsTheGame) {
+  platform.errorAnswer = EErrorAnswer::Abort;
+  ReportError("first", false);
+  EXPECT_TRUE(Aborting);
+  EXPECT_EQ(New_Room, kRoomFatal);
+  ReportError("second", false); // nothing is reported after the game has ended
+  EXPECT_EQ(platform.errors.size(), 1u);
+  EXPECT_EQ(LastError, "first");
+}
+
+TEST_F(ErrorReport, FatalErrorsOfferNoIgnore) {
+  platform.errorAnswer = EErrorAnswer::Ignore;
+  ReportError("fatal", true);
+  EXPECT_EQ(platform.ignoreOffered, std::vector<bool>{false});
+  EXPECT_EQ(New_Room, kRoomFatal);
+}
+
+TEST_F(ErrorReport, AbortOnAllErrors) {
+  Settings().gs_aborterrors = true;
+  platform.errorAnswer = EErrorAnswer::Ignore;
+  ReportError("would be ignorable", false);
+  EXPECT_EQ(platform.ignoreOffered, std::vector<bool>{false});
+  EXPECT_TRUE(Aborting);
+}
+
+TEST_F(ErrorReport, LogWithoutDisplayStartsAfreshEachRun) {
+  Settings().gs_displayerrors = false;
+  Settings().gs_writeerrors = true;
+  { std::ofstream(kErrorLogName) << "from an earlier run\r\n"; }
+  ReportError("one", false);
+  ReportError("two\rlines", false);
+  EXPECT_TRUE(platform.errors.empty());
+  EXPECT_FALSE(Aborting);
+  EXPECT_EQ(Log(), "one\r\n\r\n\r\ntwo\rlines\r\n\r\n\r\n");
+  EXPECT_EQ(LastError, "two\rlines");
+}
+
+TEST_F(ErrorReport, UnwritableLogIsIgnored) {
+  Settings().gs_displayerrors = false;
+  Settings().gs_writeerrors = true;
+  std::filesystem::create_directory(kErrorLogName); // a folder where the file should be
+  ReportError("still reported", false);
+  EXPECT_FALSE(LogFresh);
+  EXPECT_EQ(LastError, "still reported");
+}
+
+} // namespace
+} // namespace vl
