@@ -2,6 +2,7 @@
 
 #include "library/Support_Random.h"
 #include "library/Support_Report.h"
+#include "platform/Platform_Text.h"
 #include "script/Code_Function.h"
 #include "script/Code_Operator.h"
 
@@ -10,9 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <fmt/format.h>
-#include <locale.h>
 #include <numbers>
-#include <wctype.h>
 
 namespace vl {
 
@@ -135,8 +134,7 @@ void AppendUtf8(std::string& out, uint32_t cp) {
   }
 }
 
-// Case mapping over the whole Unicode range through the C library's UTF-8 locale; ASCII text
-// (nearly all game text) is mapped directly.
+// Case mapping over the whole Unicode range; ASCII text (nearly all game text) is mapped directly.
 std::string ChangeCase(const RValue& v, bool upper) {
   std::string out(v.Str());
   if (v.IsAscii()) {
@@ -144,7 +142,6 @@ std::string ChangeCase(const RValue& v, bool upper) {
       if (upper ? (c >= 'a' && c <= 'z') : (c >= 'A' && c <= 'Z')) c = char(c ^ 0x20);
     return out;
   }
-  static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
   const std::string_view s = v.Str();
   out.clear();
   for (size_t i = 0; i < s.size();) {
@@ -157,10 +154,7 @@ std::string ChangeCase(const RValue& v, bool upper) {
     }
     uint32_t cp = n == 1 ? c : c & (0x7F >> n);
     for (size_t k = 1; k < n; ++k) cp = cp << 6 | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-    if (utf8)
-      cp = static_cast<uint32_t>(upper ? towupper_l(wint_t(cp), utf8) : towlower_l(wint_t(cp), utf8));
-    else if (cp < 0x80 && (upper ? (cp >= 'a' && cp <= 'z') : (cp >= 'A' && cp <= 'Z')))
-      cp ^= 0x20;
+    cp = upper ? UnicodeUpper(cp) : UnicodeLower(cp);
     AppendUtf8(out, cp);
     i += n;
   }
