@@ -284,6 +284,14 @@ CInstance* CRoom::AddInstance(int32_t objectind, double x, double y) {
   return inst;
 }
 
+CInstance* CRoom::AddInstanceCopy(const CInstance& source) {
+  r_instance.push_back(std::make_unique<CInstance>());
+  CInstance* inst = r_instance.back().get();
+  inst->Assign(source);
+  AddToLists(inst);
+  return inst;
+}
+
 void CRoom::ClearInstances() {
   r_instance.clear();
   RebuildLists();

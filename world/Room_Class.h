@@ -79,6 +79,8 @@ public:
 
   // Creates an instance with the next instance id at the end of the active list.
   CInstance* AddInstance(int32_t objectind, double x, double y);
+  // Adds a copy of source (same id and everything else) at the end of the active list.
+  CInstance* AddInstanceCopy(const CInstance& source);
   void ClearInstances();
   int32_t Number() const { return int32_t(r_instance.size()); }
   int32_t Number_Deact() const { return int32_t(r_instance_deact.size()); }

@@ -1,0 +1,32 @@
+#pragma once
+// What game code reaches in a run: the world's instances, and the names the compiler resolves
+// (built-in functions, object and room names, the built-in constants). Scripts, constants and
+// extension functions join as their tables arrive.
+
+#include "script/Code_Names.h"
+#include "world/World_Host.h"
+
+#include <string>
+
+namespace vl {
+
+class CRunnerHost final : public CWorldHost, public CCodeNames {
+public:
+  const CCode* ScriptCode(int32_t n) const override;
+  const std::string& ScriptName(int32_t n) const override;
+  bool CallExtension(int32_t n, CInstance* self, CInstance* other, int32_t argc, const RValue* args,
+                     RValue& result) override;
+
+  int32_t FindFunction(std::string_view name) const override;
+  int32_t FunctionArgCount(int32_t id) const override;
+  bool LookupName(std::string_view name, RValue& value) const override;
+
+private:
+  std::string h_noname;
+};
+
+// The host of the run, installed for code and for compiling.
+CRunnerHost& RunnerHost();
+void Install_RunnerHost();
+
+} // namespace vl

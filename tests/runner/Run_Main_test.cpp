@@ -1,0 +1,237 @@
+// The step and the loop: frame timing on a virtual clock, alarms, keys, animation, and the
+// persistent-instance and persistent-room rules of entering and leaving rooms.
+#include "data/Game_File.h"
+#include "runner/Run_Main.h"
+#include "script/Code_Error.h"
+#include "script/Variable_Class.h"
+#include "tests/runner/Run_Test_Support.h"
+#include "world/Object_Class.h"
+#include "world/Room_Class.h"
+#include "world/World_Run.h"
+
+#include <gtest/gtest.h>
+
+namespace vl::test {
+namespace {
+
+using Timing = RunnerGame;
+
+TEST_F(Timing, FrameDelayAtTheRoomSpeed) {
+  struct RCase {
+    int32_t speed;
+    int64_t now, last, delay;
+  };
+  const RCase cases[] = {
+      {30, 10000, 0, 23333},      // a 10 ms step at speed 30
+      {30, 0, 0, 33333},          //
+      {30, 50000, 0, 0},          // a late frame never gives a negative delay
+      {0, 0, 0, 1000000},         // speed 0 counts as 1
+      {-5, 0, 0, 1000000},        //
+      {1, 0, 500000, 1000000},    // never more than one second
+      {60, 110000, 100000, 6666}, // measured from the previous frame's due time
+      {1000, 0, 0, 1000},         //
+  };
+  for (const RCase& c : cases)
+    EXPECT_EQ(Frame_Delay(c.speed, c.now, c.last), c.delay) << c.speed << " " << c.now;
+}
+
+TEST_F(Timing, WaitAdvancesTheVirtualClockToTheTarget) {
+  Timer_Reset();
+  for (int64_t delay : {23333, 1500, 2000, 0, -4}) {
+    const int64_t before = Timer_Now();
+    Timer_Wait(delay);
+    EXPECT_EQ(Timer_Now() - before, std::max<int64_t>(delay, 0)) << delay;
+  }
+}
+
+TEST_F(Timing, FramesPerSecondCountTheFramesOfThePreviousSecond) {
+  RFrameCount frames;
+  frames.Reset(0);
+  for (int32_t pass = 1; pass <= 61; ++pass) {
+    frames.Advance((pass - 1) * 33333, 33333);
+    if (pass == 30) {
+      EXPECT_EQ(frames.fc_fps, 0);
+    }
+  }
+  EXPECT_EQ(frames.fc_fps, 30);
+}
+
+TEST_F(Timing, HeadlessRunKeepsTheRoomSpeedAndCorrectsSpeedZero) {
+  Room(0);
+  const int32_t obj = Object("obj");
+  Rooms().Get(0)->AddInstance(obj, 0, 0);
+  Compile();
+  RunState().rs_steplimit = 3;
+  Run_Game();
+  EXPECT_EQ(platform.clock, 3 * 1000000);
+  EXPECT_FALSE(RunState().rs_running);
+}
+
+class Step : public RunnerGame {
+protected:
+  CRoom& Played() { return *PlayState().ps_room; }
+  CInstance* First(int32_t obj) { return Played().ObjectList(obj).at(0); }
+};
+
+TEST_F(Step, AlarmsCountDownOnlyWithAnEvent) {
+  Room();
+  const int32_t obj = Object("obj");
+  On(obj, ev_alarm, 0, {"trace('alarm0')"});
+  On(obj, ev_alarm, 1, {"trace('alarm1')"});
+  Rooms().Get(0)->AddInstance(obj, 0, 0);
+  Compile();
+  Game_Start();
+  CInstance* inst = First(obj);
+  inst->SetAlarm(0, 1); // fires in the next step
+  inst->SetAlarm(1, 0); // does not fire and becomes -1
+  inst->SetAlarm(3, 5); // no event: unchanged
+  Run_Step();
+  EXPECT_EQ(Trace(), "alarm0");
+  EXPECT_EQ(inst->GetAlarm(0), 0);
+  EXPECT_EQ(inst->GetAlarm(1), -1);
+  EXPECT_EQ(inst->GetAlarm(3), 5);
+  Run_Step();
+  EXPECT_EQ(Trace(), "");
+  EXPECT_EQ(inst->GetAlarm(0), -1);
+  EXPECT_EQ(inst->GetAlarm(3), 5);
+}
+
+TEST_F(Step, KeysBeyondTheListsAndKeysPressedAndReleasedInOneStep) {
+  Room();
+  const int32_t obj = Object("obj");
+  On(obj, ev_keyboard, 0, {"trace('no key')"});
+  On(obj, ev_keyboard, 1, {"trace('any key')"});
+  On(obj, ev_keyboard, 65, {"trace('A held')"});
+  On(obj, ev_keypress, 65, {"trace('A pressed')"});
+  On(obj, ev_keyrelease, 65, {"trace('A released')"});
+  On(obj, ev_keypress, 0, {"trace('no press')"});
+  On(obj, ev_keyrelease, 0, {"trace('no release')"});
+  Rooms().Get(0)->AddInstance(obj, 0, 0);
+  Compile();
+  Game_Start();
+  RStepInput& input = RunState().rs_input;
+  input.si_keyheld[200] = true;
+  Run_Step();
+  EXPECT_EQ(Trace(), "any key no press no release");
+  input.si_keyheld[200] = false;
+  input.si_keypressed[65] = input.si_keyreleased[65] = true;
+  Run_Step();
+  EXPECT_EQ(Trace(), "A held any key A pressed A released");
+  Run_Step(); // the step's flags were cleared
+  EXPECT_EQ(Trace(), "no key no press no release");
+}
+
+TEST_F(Step, EscEndsTheGameWithRoomEndBeforeGameEnd) {
+  Room();
+  GameData().gd_settings.gs_quitkey = true;
+  const int32_t obj = Object("obj");
+  On(obj, ev_step, 0, {"trace('step')"});
+  On(obj, ev_other, 5, {"trace('room end')"});
+  On(obj, ev_other, 3, {"trace('game end')"});
+  Rooms().Get(0)->AddInstance(obj, 0, 0);
+  Rooms().Get(0)->AddInstance(obj, 0, 0);
+  Compile();
+  RunState().rs_running = true;
+  Game_Start();
+  Run_Step();
+  RunState().rs_input.si_lastkey = 27;
+  Run_Step();
+  Act_On_Code();
+  EXPECT_FALSE(RunState().rs_running);
+  Game_End();
+  EXPECT_EQ(Trace(), "step step room end room end game end game end");
+}
+
+// Without images there is nothing to wrap: the index advances and no animation end fires.
+TEST_F(Step, AnimationWithoutImagesAdvancesWithoutEnding) {
+  Room();
+  const int32_t obj = Object("obj");
+  On(obj, ev_other, 7, {"trace('animation end')"});
+  Rooms().Get(0)->AddInstance(obj, 0, 0);
+  Compile();
+  Game_Start();
+  CInstance* inst = First(obj);
+  inst->i_imagespeed = 0.5;
+  for (int i = 0; i < 4; ++i) Run_Step();
+  EXPECT_EQ(Trace(), "");
+  EXPECT_DOUBLE_EQ(inst->i_imageindex, 2.0);
+}
+
+TEST_F(Step, DestroyedInstancesMissLaterEventsAndLeaveAtTheStepEnd) {
+  Room();
+  const int32_t obj = Object("obj");
+  On(obj, ev_step, 1, {"if (tag == 1) with (obj) if (tag == 2) instance_destroy()"});
+  On(obj, ev_step, 0, {"trace('step', tag)"});
+  On(obj, ev_destroy, 0, {"trace('destroy', tag)"});
+  Rooms().Get(0)->AddInstance(obj, 0, 0)->i_vars.SetVar(FindOrAddUserVariable("tag"), 0, RValue(1.0));
+  Rooms().Get(0)->AddInstance(obj, 0, 0)->i_vars.SetVar(FindOrAddUserVariable("tag"), 0, RValue(2.0));
+  Compile();
+  Game_Start();
+  Run_Step();
+  EXPECT_EQ(Trace(), "destroy 2 step 1");
+  EXPECT_EQ(Played().Number(), 1);
+}
+
+TEST_F(Step, PersistentInstanceReplacesTheInstanceWithItsId) {
+  Room();
+  Room();
+  GameData().gd_roomorder = {0, 1};
+  const int32_t keeper = Object("keeper"), local = Object("local");
+  Objects().Get(keeper)->o_persistent = true;
+  On(keeper, ev_create, 0, {"trace('keeper create')"});
+  On(local, ev_create, 0, {"trace('local create')"});
+  On(keeper, ev_other, 4, {"trace('keeper room start')"});
+  CInstance* carried = Rooms().Get(0)->AddInstance(keeper, 10, 20);
+  carried->i_persistent = true;
+  // Room 1 holds an instance with the same id, with creation code.
+  CInstance* twin = Rooms().Get(1)->AddInstance(local, 0, 0);
+  twin->i_id = carried->i_id;
+  twin->i_initcode = "trace('twin code')";
+  Rooms().Get(1)->AddInstance(local, 0, 0);
+  Compile();
+  Game_Start();
+  EXPECT_EQ(Trace(), "keeper create keeper room start");
+  PlayState().ps_room->ObjectList(keeper).at(0)->i_x = 99;
+  Room_Change(1);
+  EXPECT_EQ(Trace(), "local create keeper room start");
+  ASSERT_EQ(Played().ObjectList(keeper).size(), 1u);
+  EXPECT_EQ(Played().ObjectList(keeper)[0]->i_id, carried->i_id);
+  EXPECT_EQ(Played().ObjectList(keeper)[0]->i_x, 99);
+  Run_Step();
+  EXPECT_EQ(Played().Number(), 2); // the replaced twin left
+}
+
+TEST_F(Step, PersistentRoomIsNotCreatedAgain) {
+  Room();
+  Room();
+  GameData().gd_roomorder = {0, 1};
+  Rooms().Get(0)->r_persistent = true;
+  const int32_t obj = Object("obj");
+  On(obj, ev_create, 0, {"trace('create')"});
+  On(obj, ev_other, 4, {"trace('room start')"});
+  Rooms().Get(0)->AddInstance(obj, 0, 0);
+  Rooms().Get(0)->r_code = "trace('room code')";
+  Compile();
+  Game_Start();
+  EXPECT_EQ(Trace(), "create room code room start");
+  Room_Change(1);
+  Room_Change(0);
+  EXPECT_EQ(Trace(), "room start");
+}
+
+TEST_F(Step, RoomGotoBeyondTheRoomsIsFatal) {
+  Room();
+  const int32_t obj = Object("obj");
+  On(obj, ev_step, 0, {"room_goto(5)", "trace('not reached')"});
+  Rooms().Get(0)->AddInstance(obj, 0, 0);
+  Compile();
+  RunState().rs_steplimit = 10;
+  Run_Game();
+  EXPECT_EQ(Trace(), "");
+  ASSERT_FALSE(platform.errors.empty());
+  EXPECT_NE(platform.errors[0].find("Unexisting room number: 5"), std::string::npos) << platform.errors[0];
+  EXPECT_EQ(RunState().rs_steps, 1);
+}
+
+} // namespace
+} // namespace vl::test

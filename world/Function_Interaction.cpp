@@ -1,0 +1,128 @@
+#include "world/Function_Interaction.h"
+
+#include "script/Code_Error.h"
+#include "script/Code_Function.h"
+#include "world/Event_Class.h"
+#include "world/Object_Class.h"
+#include "world/Room_Class.h"
+#include "world/World_Report.h"
+#include "world/World_Run.h"
+
+#include <cmath>
+#include <string>
+
+namespace vl {
+
+namespace {
+
+constexpr double kNoone = -4;
+
+int32_t ToInt(const RValue& v) {
+  return v.IsReal() ? int32_t(std::nearbyint(v.Real())) : 0;
+}
+
+void Fatal(const std::string& message) {
+  ReportEventError(message, true);
+  New_Room = kRoomFatal;
+}
+
+} // namespace
+
+void Goto_Room(int32_t index, int32_t transition) {
+  New_Room = index;
+  PlayState().ps_transition = transition;
+  if (!Rooms().Exists(index)) Fatal("Unexisting room number: " + std::to_string(index));
+}
+
+void Goto_Previous(int32_t transition) {
+  const int32_t current = PlayState().ps_roomindex;
+  if (current == RoomOrderFirst()) return Fatal("Moving to previous room before the first room.");
+  Goto_Room(RoomOrderPrevious(current), transition);
+}
+
+void Goto_Next(int32_t transition) {
+  const int32_t current = PlayState().ps_roomindex;
+  if (current == RoomOrderLast()) return Fatal("Moving to next room after the last room.");
+  Goto_Room(RoomOrderNext(current), transition);
+}
+
+void Restart_Room(int32_t transition) {
+  Goto_Room(PlayState().ps_roomindex, transition);
+}
+
+void End_Game() {
+  New_Room = kRoomEnd;
+}
+
+void Restart_Game() {
+  New_Room = kRoomRestart;
+}
+
+CInstance* Create_Instance(int32_t object, double x, double y) {
+  CRoom* room = PlayState().ps_room;
+  if (!Objects().Exists(object)) {
+    ReportEventError("Creating instance for non-existing object: " + std::to_string(object), false);
+    return nullptr;
+  }
+  if (!room) return nullptr;
+  CInstance* inst = room->AddInstance(object, x, y);
+  PerformEvent(inst, inst, ev_create, 0);
+  return inst;
+}
+
+void Destroy_Instance(CInstance* inst) {
+  if (!inst || inst->i_marked) return;
+  PerformEvent(inst, inst, ev_destroy, 0);
+  inst->i_marked = true;
+}
+
+namespace {
+
+void F_InstanceDestroy(CInstance* self, CInstance*, int32_t, RValue&, const RValue*) {
+  Destroy_Instance(self);
+}
+
+void F_RoomGotoPrevious(CInstance*, CInstance*, int32_t, RValue&, const RValue*) {
+  Goto_Previous(PlayState().ps_transition);
+}
+
+void F_RoomGotoNext(CInstance*, CInstance*, int32_t, RValue&, const RValue*) {
+  Goto_Next(PlayState().ps_transition);
+}
+
+void F_RoomRestart(CInstance*, CInstance*, int32_t, RValue&, const RValue*) {
+  Restart_Room(PlayState().ps_transition);
+}
+
+void F_GameEnd(CInstance*, CInstance*, int32_t, RValue&, const RValue*) {
+  End_Game();
+}
+
+void F_GameRestart(CInstance*, CInstance*, int32_t, RValue&, const RValue*) {
+  Restart_Game();
+}
+
+void F_RoomGoto(CInstance*, CInstance*, int32_t, RValue&, const RValue* args) {
+  Goto_Room(ToInt(args[0]), PlayState().ps_transition);
+}
+
+void F_InstanceCreate(CInstance*, CInstance*, int32_t, RValue& result, const RValue* args) {
+  const double x = args[0].IsReal() ? args[0].Real() : 0, y = args[1].IsReal() ? args[1].Real() : 0;
+  CInstance* inst = Create_Instance(ToInt(args[2]), x, y);
+  result = inst ? RValue(double(inst->i_id)) : RValue(kNoone);
+}
+
+} // namespace
+
+void Register_Function_Interaction() {
+  RegisterFunction("instance_destroy", F_InstanceDestroy, 0);
+  RegisterFunction("room_goto_previous", F_RoomGotoPrevious, 0);
+  RegisterFunction("room_goto_next", F_RoomGotoNext, 0);
+  RegisterFunction("room_restart", F_RoomRestart, 0);
+  RegisterFunction("game_end", F_GameEnd, 0);
+  RegisterFunction("game_restart", F_GameRestart, 0);
+  RegisterFunction("room_goto", F_RoomGoto, 1);
+  RegisterFunction("instance_create", F_InstanceCreate, 3);
+}
+
+} // namespace vl

@@ -1,0 +1,28 @@
+#pragma once
+// Room requests and instance life, and the script functions built on them. Room changes, restarts
+// and ends only set the new-room code; the main loop acts on it at the end of the step.
+
+#include <cstdint>
+
+namespace vl {
+
+class CInstance;
+
+// New-room code := index with the transition kind; a room that does not exist is a fatal error.
+void Goto_Room(int32_t index, int32_t transition);
+void Goto_Previous(int32_t transition);
+void Goto_Next(int32_t transition);
+void Restart_Room(int32_t transition);
+void End_Game();
+void Restart_Game();
+
+// Adds an instance to the room being played and performs its create event; null (error reported)
+// when the object does not exist or no room is played.
+CInstance* Create_Instance(int32_t object, double x, double y);
+// Performs the destroy event and marks the instance; the step removes it. An instance already
+// marked is left alone, so its destroy event runs once.
+void Destroy_Instance(CInstance* inst);
+
+void Register_Function_Interaction();
+
+} // namespace vl
