@@ -2,6 +2,8 @@
 
 #include "data/Support_Stream.h"
 #include "library/Path_Class.h"
+#include "script/Script_Class.h"
+#include "script/Trigger_Class.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
 
@@ -74,11 +76,7 @@ bool ReadExtensions(CStream& s, RGameData&) {
 }
 
 bool ReadTriggers(CStream& s, RGameData&) {
-  if (s.ReadInteger() != kResourceVersion) return false;
-  const int32_t count = s.ReadInteger();
-  for (int32_t i = 0; i < count; ++i)
-    if (s.ReadStreamC()->ReadBoolean()) return false; // trigger records are not read yet
-  return true;
+  return Triggers().LoadSection(s);
 }
 
 bool ReadConstants(CStream& s, RGameData& game) {
@@ -94,6 +92,10 @@ bool ReadConstants(CStream& s, RGameData& game) {
 
 bool ReadNamed(CStream& s, RGameData&) {
   return ReadNamedSectionWithoutRecords(s);
+}
+
+bool ReadScripts(CStream& s, RGameData&) {
+  return Scripts().LoadSection(s);
 }
 
 bool ReadPaths(CStream& s, RGameData&) {
@@ -154,7 +156,7 @@ const std::array<RSection, 16> kSections = {{
     {10, "Loading sprites", ReadNamed},
     {23, "Loading backgrounds", ReadNamed},
     {30, "Loading paths", ReadPaths},
-    {32, "Loading scripts", ReadNamed},
+    {32, "Loading scripts", ReadScripts},
     {34, "Loading fonts", ReadNamed},
     {36, "Loading time lines", ReadNamed},
     {38, "Loading objects", ReadObjects},

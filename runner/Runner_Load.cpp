@@ -2,10 +2,18 @@
 
 #include "data/Game_File.h"
 #include "data/Support_Stream.h"
+#include "library/Support_Random.h"
 #include "platform/Platform.h"
 #include "platform/Platform_Os.h"
+#include "runner/Event_Main.h"
+#include "runner/Run_Main.h"
+#include "runner/Runner_Host.h"
 #include "script/Code_Function.h"
+#include "script/Script_Class.h"
+#include "script/Trigger_Class.h"
 #include "script/Variable_Class.h"
+#include "world/Constant_Define.h"
+#include "world/Object_Class.h"
 
 #include <cmath>
 #include <cstdio>
@@ -264,6 +272,10 @@ bool NothingToPrepare() {
   return true;
 }
 
+bool CompileObjects() {
+  return Objects().CompileAll();
+}
+
 struct RPrepareStep {
   int32_t percent;
   const char* text;
@@ -274,11 +286,11 @@ struct RPrepareStep {
 constexpr RPrepareStep kPrepareSteps[] = {
     {50, "Extracting included files", NothingToPrepare, "Failed to extract the included files."},
     {55, "Preparing extension pacakges", NothingToPrepare, "Failed to prepare extension packages."},
-    {60, "Preparing constants", NothingToPrepare, "Failed to define the constants."},
-    {61, "Preparing triggers", NothingToPrepare, "Failed to prepare triggers."},
-    {62, "Compiling scripts", NothingToPrepare, "Failed to compile the scripts."},
+    {60, "Preparing constants", DefineConstants, "Failed to define the constants."},
+    {61, "Preparing triggers", PrepareTriggers, "Failed to prepare triggers."},
+    {62, "Compiling scripts", CompileScripts, "Failed to compile the scripts."},
     {70, "Compiling time line actions", NothingToPrepare, "Failed to compile the actions in the time lines."},
-    {72, "Compiling object actions", NothingToPrepare, "Failed to compile the actions in the objects."},
+    {72, "Compiling object actions", CompileObjects, "Failed to compile the actions in the objects."},
     {80, "Preparing sounds", NothingToPrepare, "Failed to prepare the sounds."},
     {90, "Preparing graphics", Init_Graphics, nullptr},
 };
@@ -348,8 +360,15 @@ void Finish_Game() {
 }
 
 bool Play_Game() {
+  // Action functions are looked up while loading, and code is compiled while preparing.
+  Install_RunnerHost();
+  Install_Event_Dispatch();
   if (!Load_GameFile()) return false;
   if (!Prepare_Game()) return false;
+  const RRunOptions& options = Runner().rn_options;
+  SetStartSeed(options.ro_seed);
+  RunState().rs_steplimit = options.ro_steps;
+  Run_Game();
   return true;
 }
 

@@ -19,6 +19,8 @@ struct RSpriteShape {
   RRect ss_bbox; // the sprite's own bounding box, inclusive
   int32_t ss_xorigin = 0;
   int32_t ss_yorigin = 0;
+  int32_t ss_width = 0;
+  int32_t ss_height = 0;
 };
 
 // Where an instance's mask lies: its frame, room bounding box, rounded position, scales and angle.

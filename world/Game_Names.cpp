@@ -1,0 +1,30 @@
+#include "world/Game_Names.h"
+
+#include "library/Path_Class.h"
+#include "script/Constant_Main.h"
+#include "script/Script_Class.h"
+#include "script/Trigger_Class.h"
+#include "world/Object_Class.h"
+#include "world/Room_Class.h"
+#include "world/World_Report.h"
+
+namespace vl {
+
+bool LookupGameName(std::string_view name, RValue& value) {
+  int32_t index = Objects().Find(name);
+  if (index < 0) index = Paths().Find(name);
+  if (index < 0) index = FindScript(name);
+  if (index < 0) index = Rooms().Find(name);
+  if (index < 0) index = FindTriggerConstant(name);
+  if (index >= 0) {
+    value = RValue(double(index));
+    return true;
+  }
+  return FindConstant(name, value);
+}
+
+void Install_TriggerNames() {
+  WorldNames().wn_trigger = [](int32_t n) { return Triggers().Name(n); };
+}
+
+} // namespace vl
