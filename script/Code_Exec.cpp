@@ -202,8 +202,8 @@ private:
   // The list that holds the variable of a reference when it is local, global, or a user variable of
   // self; null for every other owner and for built-in variables.
   [[gnu::always_inline]] CVariableList* StoredList(int32_t scope, int32_t id) {
+    if (scope == SCOPE_LOCAL) return r_haslocals ? &r_locals : nullptr; // the most frequent
     switch (scope) {
-    case SCOPE_LOCAL: return r_haslocals ? &r_locals : nullptr;
     case SCOPE_UNQUALIFIED:
       if (id < kBuiltinLimit) return nullptr;
       return IsGlobalDeclared(id) ? &GlobalVariables : r_selfvars;
@@ -220,16 +220,39 @@ private:
     return var ? const_cast<RValue*>(VariableCell(*var, ref.k)) : nullptr;
   }
   [[gnu::always_inline]] RValue* SimpleCell(const RToken& n) { return StoredCell(RRef{n.ind2, n.ind, 0}, n); }
+  // A simple variable that is a built-in variable of self, read through its getter (built-in names
+  // are never declared global); false when it is none or the getter refuses, for the general path.
+  [[gnu::always_inline]] bool SelfBuiltin(const RToken& n, RValue& out) {
+    if (n.ind >= kBuiltinLimit || (n.ind2 != SCOPE_UNQUALIFIED && n.ind2 != SCOPE_SELF)) return false;
+    const RBuiltinVariable* var = GetBuiltinVariable(n.ind);
+    return var && var->b_getter && var->b_getter(r_self, 0, out);
+  }
   // The value of n without a copy when it is a constant or a stored simple variable, else n evaluated
   // into tmp; null on error. The pointer is only good until the next write to a variable.
   [[gnu::always_inline]] const RValue* Value(const RToken& n, RValue& tmp) {
     if (n.kind == NODE_CONSTANT) return &n.value;
-    if (n.kind == NODE_SIMPLE_VARIABLE)
+    if (n.kind == NODE_SIMPLE_VARIABLE) {
       if (const RValue* cell = SimpleCell(n)) return cell;
+      if (SelfBuiltin(n, tmp)) return &tmp;
+    }
+    if (n.kind == NODE_VARIABLE) return VariableValue(n, tmp);
     return Eval(n, tmp) ? &tmp : nullptr;
   }
+  // The stored cell of a variable reference, else its value read into tmp; null on error.
+  const RValue* VariableValue(const RToken& n, RValue& tmp);
   bool Reference(const RToken& n, RRef& ref);
-  bool Index(const RToken& n, int32_t& index);
+  // Whole numbers within a row, the usual indices, skip rounding and the range messages.
+  [[gnu::always_inline]] bool Index(const RToken& n, int32_t& index) {
+    RValue tmp;
+    const RValue* v = Value(n, tmp);
+    if (!v) return false;
+    if (const double d = v->Real(); v->IsReal() && d >= 0 && d < kArrayRow && double(int32_t(d)) == d) {
+      index = int32_t(d);
+      return true;
+    }
+    return IndexOf(*v, n.position, index);
+  }
+  bool IndexOf(const RValue& v, int32_t position, int32_t& index);
   bool Read(const RRef& ref, const RToken& node, RValue& out);
   bool ReadOwner(const RRef& ref, const RToken& node, RValue& out);
   bool Write(const RRef& ref, const RToken& node, const RValue& value);
@@ -249,16 +272,20 @@ private:
   RValue& r_result;
 };
 
-bool CRun::Index(const RToken& n, int32_t& index) {
-  RValue tmp;
-  const RValue* v = Value(n, tmp);
-  if (!v) return false;
-  if (!v->IsReal()) return Fail(n.position, "Wrong type of array index");
-  int64_t i = RoundToInt64(v->Real());
-  if (i < 0) return Fail(n.position, "Negative array index");
-  if (i >= kArrayRow) return Fail(n.position, "Array index >= 32000");
+bool CRun::IndexOf(const RValue& v, int32_t position, int32_t& index) {
+  if (!v.IsReal()) return Fail(position, "Wrong type of array index");
+  int64_t i = RoundToInt64(v.Real());
+  if (i < 0) return Fail(position, "Negative array index");
+  if (i >= kArrayRow) return Fail(position, "Array index >= 32000");
   index = static_cast<int32_t>(i);
   return true;
+}
+
+const RValue* CRun::VariableValue(const RToken& n, RValue& tmp) {
+  RRef ref;
+  if (!Reference(n, ref)) return nullptr;
+  if (const RValue* cell = StoredCell(ref, n)) return cell;
+  return Read(ref, n, tmp) ? &tmp : nullptr;
 }
 
 bool CRun::Reference(const RToken& n, RRef& ref) {
@@ -358,20 +385,12 @@ bool CRun::Eval(const RToken& n, RValue& out) {
       out = *cell;
       return true;
     }
-    // A built-in variable of self (built-in names are never declared global).
-    if (n.ind < kBuiltinLimit && (n.ind2 == SCOPE_UNQUALIFIED || n.ind2 == SCOPE_SELF))
-      if (const RBuiltinVariable* var = GetBuiltinVariable(n.ind);
-          var && var->b_getter && var->b_getter(r_self, 0, out))
-        return true;
+    if (SelfBuiltin(n, out)) return true;
     return Read(RRef{n.ind2, n.ind, 0}, n, out);
   case NODE_VARIABLE: {
-    RRef ref;
-    if (!Reference(n, ref)) return false;
-    if (const RValue* cell = StoredCell(ref, n)) {
-      out = *cell;
-      return true;
-    }
-    return Read(ref, n, out);
+    const RValue* v = VariableValue(n, out);
+    if (v && v != &out) out = *v;
+    return v != nullptr;
   }
   case NODE_FUNCTION: return Call(n, out);
   case NODE_UNARY: {

@@ -167,7 +167,7 @@ bool BinaryOperation(const CCode& code, int32_t position, int32_t op, const RVal
   if (IsComparison(op)) {
     if (left.Kind() != right.Kind()) return Fail(code, position, "Cannot compare arguments.");
     int d = CompareStrings(left, right);
-    double result;
+    double result = 0;
     RealOperation(op, d, 0, result);
     left.SetReal(result);
     return true;

@@ -31,7 +31,7 @@ inline int32_t RoundToInt32(double v) {
 
 // The operators on two reals without any failure: false when op needs the general path (a division
 // by zero or an unknown operator), which then records the message.
-inline bool RealOperation(int32_t op, double l, double r, double& result);
+[[gnu::always_inline]] inline bool RealOperation(int32_t op, double l, double r, double& result);
 
 // Apply op to value in place. On failure the message is recorded at position of code and the
 // value is left as it was.
@@ -49,7 +49,7 @@ int64_t Shift(int64_t v, double count, bool left);
 int32_t TruncatedQuotient(double l, double r);
 } // namespace detail
 
-inline bool RealOperation(int32_t op, double l, double r, double& result) {
+[[gnu::always_inline]] inline bool RealOperation(int32_t op, double l, double r, double& result) {
   constexpr long double e = 1e-13L; // comparison tolerance, in extended precision
   switch (op) {
   case 210: result = l + r; return true;
