@@ -12,6 +12,8 @@
 #include "script/Variable_Class.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
+#include "world/Trigger_Step.h"
+#include "world/Variable_World.h"
 #include "world/World_Host.h"
 #include "world/World_Run.h"
 
@@ -221,9 +223,10 @@ void Game_Start() {
   RRunState& state = RunState();
   Build_EventLists();
   ResetGlobals();
-  state.rs_score = 0;
-  state.rs_lives = -1;
-  state.rs_cursorsprite = -1;
+  RGameVariables& game = GameVariables();
+  game.gv_score = 0;
+  game.gv_lives = -1;
+  game.gv_cursorsprite = -1;
   state.rs_cursorimage = 0;
   PlayState().ps_transition = 0;
   SeedRandomAtGameStart();
@@ -347,7 +350,7 @@ void Run_Loop() {
   Timer_Reset();
   RFrameCount frames;
   frames.Reset(Timer_Now());
-  state.rs_fps = 0;
+  GameVariables().gv_fps = 0;
   PumpMessages();
   while (state.rs_running && !state.rs_paused) {
     try {
@@ -365,7 +368,7 @@ void Run_Loop() {
       const int64_t delay = Frame_Delay(room ? room->r_speed : 1, now, frames.fc_last);
       Timer_Wait(delay);
       frames.Advance(now, delay);
-      state.rs_fps = frames.fc_fps;
+      GameVariables().gv_fps = frames.fc_fps;
       Act_On_Code();
       PumpMessages();
     } catch (const std::exception&) {
@@ -422,6 +425,7 @@ void Handle_FunctionKeys() {
 }
 
 void Handle_Step(int32_t moment) {
+  Trigger_Step(moment); // trigger moments are numbered like the step events
   Dispatch(ev_step, moment);
 }
 

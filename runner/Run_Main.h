@@ -46,11 +46,7 @@ struct RRunState {
   std::array<std::vector<std::vector<int32_t>>, kEventTypes> rs_eventlists;
   RStepInput rs_input;
   int32_t rs_cursorimage = 0;
-  int32_t rs_fps = 0; // frames counted in the previous second
   bool rs_autodraw = true;
-  int32_t rs_score = 0;
-  int32_t rs_lives = -1;
-  int32_t rs_cursorsprite = -1;
   int64_t rs_steps = 0;                // steps run since the program started
   std::optional<int64_t> rs_steplimit; // end the game as Esc would once this many steps ran
 };

@@ -6,6 +6,7 @@
 #include "library/Function_Misc.h"
 #include "library/Support_Report.h"
 #include "script/Code_Function.h"
+#include "world/Function_Interaction.h"
 #include "world/World_Report.h"
 
 #include <cstdio>
@@ -18,6 +19,7 @@ void RegisterBuiltinFunctions() {
   registered = true;
   // Families in table order; each registers only what works.
   Register_Function_Math();
+  Register_Function_Interaction();
   Register_Function_Misc();
   Register_Function_Game();
   Register_Function_DataStructures();

@@ -1,19 +1,18 @@
 #include "runner/Runner_Host.h"
 
 #include "script/Code_Function.h"
-#include "world/Object_Class.h"
-#include "world/Room_Class.h"
-
-#include <utility>
+#include "script/Script_Class.h"
+#include "world/Game_Names.h"
 
 namespace vl {
 
-const CCode* CRunnerHost::ScriptCode(int32_t) const {
-  return nullptr;
+const CCode* CRunnerHost::ScriptCode(int32_t n) const {
+  const CScript* script = GetScript(n);
+  return script && script->s_code && script->s_code->i_compiled ? script->s_code.get() : nullptr;
 }
 
-const std::string& CRunnerHost::ScriptName(int32_t) const {
-  return h_noname;
+const std::string& CRunnerHost::ScriptName(int32_t n) const {
+  return vl::ScriptName(n);
 }
 
 bool CRunnerHost::CallExtension(int32_t, CInstance*, CInstance*, int32_t, const RValue*, RValue&) {
@@ -21,6 +20,7 @@ bool CRunnerHost::CallExtension(int32_t, CInstance*, CInstance*, int32_t, const 
 }
 
 int32_t CRunnerHost::FindFunction(std::string_view name) const {
+  if (const int32_t script = FindScript(name); script >= 0) return kFirstScriptFunction + script;
   return FindBuiltinFunction(name);
 }
 
@@ -31,21 +31,7 @@ int32_t CRunnerHost::FunctionArgCount(int32_t id) const {
 }
 
 bool CRunnerHost::LookupName(std::string_view name, RValue& value) const {
-  static const std::pair<std::string_view, double> kConstants[] = {
-      {"self", -1},  {"other", -2},  {"all", -3},
-      {"noone", -4}, {"global", -5}, {"local", -7},
-      {"true", 1},   {"false", 0},   {"pi", 3.141592653589793},
-  };
-  for (const auto& [n, v] : kConstants)
-    if (name == n) {
-      value = RValue(v);
-      return true;
-    }
-  int32_t index = Objects().Find(name);
-  if (index < 0) index = Rooms().Find(name);
-  if (index < 0) return false;
-  value = RValue(double(index));
-  return true;
+  return LookupGameName(name, value);
 }
 
 CRunnerHost& RunnerHost() {

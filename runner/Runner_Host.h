@@ -1,7 +1,7 @@
 #pragma once
-// What game code reaches in a run: the world's instances, and the names the compiler resolves
-// (built-in functions, object and room names, the built-in constants). Scripts, constants and
-// extension functions join as their tables arrive.
+// What game code reaches in a run: the world's instances and the game's scripts, and the names the
+// compiler resolves (scripts, built-in functions, resource names and constants). Extension
+// functions join when their packages arrive.
 
 #include "script/Code_Names.h"
 #include "world/World_Host.h"
@@ -20,9 +20,6 @@ public:
   int32_t FindFunction(std::string_view name) const override;
   int32_t FunctionArgCount(int32_t id) const override;
   bool LookupName(std::string_view name, RValue& value) const override;
-
-private:
-  std::string h_noname;
 };
 
 // The host of the run, installed for code and for compiling.

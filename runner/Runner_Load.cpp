@@ -14,6 +14,7 @@
 #include "script/Variable_Class.h"
 #include "world/Constant_Define.h"
 #include "world/Object_Class.h"
+#include "world/Variable_World.h"
 
 #include <cmath>
 #include <cstdio>
@@ -361,6 +362,7 @@ void Finish_Game() {
 
 bool Play_Game() {
   // Action functions are looked up while loading, and code is compiled while preparing.
+  RegisterBuiltinVariables();
   Install_RunnerHost();
   Install_Event_Dispatch();
   if (!Load_GameFile()) return false;

@@ -1,0 +1,233 @@
+// Whole games: vlpack writes small projects, vlrun plays them headless, and the events' messages on
+// standard output show what ran and in which order.
+#include "tests/support/Test_Process.h"
+#include "tests/support/Test_Support.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <sstream>
+#include <vector>
+
+namespace vl::test {
+namespace {
+
+using RLines = std::vector<std::string>;
+
+RLines Lines(const std::string& text) {
+  RLines lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+class GameRun : public ::testing::Test {
+protected:
+  // Packs the project (the text of its game.json) and plays it headless in the scratch folder.
+  RProcessResult Play(const std::string& project, const std::string& options) {
+    const std::filesystem::path folder = dir.Path() / "game";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "game.json") << project;
+    const std::string game = dir / "game.vlg";
+    const RProcessResult packed =
+        RunCommand(Quote(BuiltProgram("vlpack")) + " " + Quote(folder.string()) + " -o " + Quote(game));
+    EXPECT_EQ(packed.status, 0) << packed.err;
+    return RunCommand("cd " + Quote(dir.Path().string()) + " && env TMPDIR=" + Quote(dir.Path().string()) +
+                      " " + Quote(BuiltProgram("vlrun")) + " --headless " + options + " " + Quote(game));
+  }
+  std::string ErrorLog() {
+    std::ifstream log(dir / "game_errors.log");
+    return {std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>()};
+  }
+  TScratchDir dir;
+};
+
+TEST_F(GameRun, StepOrder) {
+  const std::string project = R"j({
+    "objects": [{"name": "obj_trace", "events": [
+      {"type": "create", "actions": [{"code": "show_debug_message('create')"}]},
+      {"type": "step", "number": 1, "actions": [{"code": "show_debug_message('begin step')"}]},
+      {"type": "keyboard", "number": 0, "actions": [{"code": "show_debug_message('keyboard no key')"}]},
+      {"type": "keypress", "number": 0, "actions": [{"code": "show_debug_message('key press no key')"}]},
+      {"type": "keyrelease", "number": 0, "actions": [{"code": "show_debug_message('key release no key')"}]},
+      {"type": "step", "number": 0, "actions": [{"code": "show_debug_message('step')"}]},
+      {"type": "step", "number": 2, "actions": [{"code": "show_debug_message('end step')"}]},
+      {"type": "draw", "actions": [{"code": "show_debug_message('draw')"}]},
+      {"type": "other", "number": 2, "actions": [{"code": "show_debug_message('game start')"}]},
+      {"type": "other", "number": 4, "actions": [{"code": "show_debug_message('room start')"}]},
+      {"type": "other", "number": 5, "actions": [{"code": "show_debug_message('room end')"}]},
+      {"type": "other", "number": 3, "actions": [{"code": "show_debug_message('game end')"}]}
+    ]}],
+    "rooms": [{"name": "rm", "instances": [{"x": 0, "y": 0, "object": "obj_trace"}]}]
+  })j";
+  const RProcessResult r = Play(project, "--steps 2");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const RLines step = {
+      "begin step", "keyboard no key", "key press no key", "key release no key", "step", "end step", "draw"};
+  RLines expected = {"create", "game start", "room start"};
+  for (int i = 0; i < 2; ++i) expected.insert(expected.end(), step.begin(), step.end());
+  expected.insert(expected.end(), {"room end", "game end"});
+  EXPECT_EQ(Lines(r.out), expected);
+}
+
+TEST_F(GameRun, RoomEndBeforeGameEndForEveryInstance) {
+  const std::string project = R"j({
+    "objects": [{"name": "obj", "events": [
+      {"type": "other", "number": 5, "actions": [{"code": "show_debug_message('room end ' + name)"}]},
+      {"type": "other", "number": 3, "actions": [{"code": "show_debug_message('game end ' + name)"}]},
+      {"type": "step", "actions": [{"code": "if (name == 'b' && ending) game_end()"}]}
+    ]}],
+    "rooms": [{"name": "rm", "instances": [
+      {"x": 0, "y": 0, "object": "obj", "code": "name = 'a'; ending = false"},
+      {"x": 0, "y": 0, "object": "obj", "code": "name = 'b'; ending = true"}]}]
+  })j";
+  // Ended by the game itself, and by --steps as the Esc key would.
+  for (const std::string options : {"", "--steps 0", "--steps 3"}) {
+    const RProcessResult r = Play(project, options);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Lines(r.out), (RLines{"room end a", "room end b", "game end a", "game end b"})) << options;
+  }
+}
+
+TEST_F(GameRun, PersistentInstanceTravelsAndReplacesItsTwin) {
+  // Room 1 holds an instance with the traveller's id: the traveller replaces it, and that instance
+  // runs neither its creation code nor its create event.
+  const std::string project = R"j({
+    "room_order": [0, 1],
+    "objects": [
+      {"name": "obj_traveller", "persistent": true, "events": [
+        {"type": "create", "actions": [{"code": "trips = 0; show_debug_message('traveller created')"}]},
+        {"type": "other", "number": 4, "actions": [{"code": "trips += 1; show_debug_message('trips ' + string(trips))"}]},
+        {"type": "step", "actions": [{"code": "if (trips == 1) room_goto(1) else game_end()"}]}
+      ]},
+      {"name": "obj_local", "events": [
+        {"type": "create", "actions": [{"code": "show_debug_message('local ' + tag)"}]}
+      ]}
+    ],
+    "rooms": [
+      {"name": "rm_a", "instances": [{"x": 0, "y": 0, "object": "obj_traveller", "id": 100001}]},
+      {"name": "rm_b", "instances": [
+        {"x": 0, "y": 0, "object": "obj_local", "id": 100001, "code": "tag = 'twin'; show_debug_message('twin code')"},
+        {"x": 0, "y": 0, "object": "obj_local", "id": 100002, "code": "tag = 'other'"}]}
+    ]
+  })j";
+  const RProcessResult r = Play(project, "--steps 10");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out), (RLines{"traveller created", "trips 1", "local other", "trips 2"}));
+}
+
+TEST_F(GameRun, PersistentRoomKeepsItsInstancesAndSkipsCreation) {
+  const std::string project = R"j({
+    "room_order": [0, 1],
+    "objects": [
+      {"name": "obj_home", "events": [
+        {"type": "create", "actions": [{"code": "visits = 0; show_debug_message('home created')"}]},
+        {"type": "other", "number": 4, "actions": [{"code": "visits += 1; show_debug_message('visit ' + string(visits))"}]},
+        {"type": "step", "actions": [{"code": "if (visits < 3) room_goto_next() else game_end()"}]}
+      ]},
+      {"name": "obj_away", "events": [
+        {"type": "create", "actions": [{"code": "show_debug_message('away created')"}]},
+        {"type": "step", "actions": [{"code": "room_goto_previous()"}]}
+      ]}
+    ],
+    "rooms": [
+      {"name": "rm_home", "persistent": true, "code": "show_debug_message('home code')",
+       "instances": [{"x": 0, "y": 0, "object": "obj_home"}]},
+      {"name": "rm_away", "instances": [{"x": 0, "y": 0, "object": "obj_away"}]}
+    ]
+  })j";
+  const RProcessResult r = Play(project, "--steps 20");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out), (RLines{"home created", "home code", "visit 1", "away created", "visit 2",
+                                  "away created", "visit 3"}));
+}
+
+TEST_F(GameRun, InstancesCreatedAndDestroyedFromCode) {
+  // Errors go to the log only, so the missing object does not end the game.
+  const std::string project = R"j({
+    "settings": {"display_errors": false, "write_errors": true},
+    "objects": [
+      {"name": "obj_maker", "events": [
+        {"type": "create", "actions": [{"code": "a = instance_create(5, 6, obj_made); show_debug_message('made ' + string(a)); instance_create(0, 0, 99)"}]},
+        {"type": "step", "actions": [{"code": "with (obj_made) instance_destroy()"}]}
+      ]},
+      {"name": "obj_made", "events": [
+        {"type": "create", "actions": [{"code": "show_debug_message('made create')"}]},
+        {"type": "destroy", "actions": [{"code": "show_debug_message('made destroy')"}]},
+        {"type": "step", "number": 2, "actions": [{"code": "show_debug_message('made end step')"}]}
+      ]}
+    ],
+    "rooms": [{"name": "rm", "instances": [{"x": 0, "y": 0, "object": "obj_maker"}]}]
+  })j";
+  const RProcessResult r = Play(project, "--steps 2");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out), (RLines{"made create", "made 100002", "made destroy"}));
+  EXPECT_NE(ErrorLog().find("Creating instance for non-existing object: 99"), std::string::npos)
+      << ErrorLog();
+}
+
+TEST_F(GameRun, RestartRunsTheGameAgain) {
+  const std::string project = R"j({
+    "init_code": ["global.steps = 0"],
+    "objects": [{"name": "obj", "events": [
+      {"type": "other", "number": 2, "actions": [{"code": "show_debug_message('game start')"}]},
+      {"type": "other", "number": 3, "actions": [{"code": "show_debug_message('game end')"}]},
+      {"type": "step", "actions": [{"code": "global.steps += 1; if (global.steps == 2) game_restart()"}]}
+    ]}],
+    "rooms": [{"name": "rm", "instances": [{"x": 0, "y": 0, "object": "obj"}]}]
+  })j";
+  const RProcessResult r = Play(project, "--steps 3");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out), (RLines{"game start", "game end", "game start", "game end"}));
+}
+
+TEST_F(GameRun, RoomNumberBeyondTheRoomsIsFatal) {
+  const std::string project = R"j({
+    "objects": [{"name": "obj", "events": [
+      {"type": "step", "actions": [{"code": "room_goto(7)"}, {"code": "show_debug_message('not reached')"}]},
+      {"type": "other", "number": 3, "actions": [{"code": "show_debug_message('game end')"}]}
+    ]}],
+    "rooms": [{"name": "rm", "instances": [{"x": 0, "y": 0, "object": "obj"}]}]
+  })j";
+  const RProcessResult r = Play(project, "--steps 5");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("Unexisting room number: 7"), std::string::npos) << r.err;
+  EXPECT_EQ(Lines(r.out), (RLines{"game end"}));
+}
+
+TEST_F(GameRun, SeedRepeatsRunsAndRestartsReseed) {
+  const std::string project = R"j({
+    "objects": [{"name": "obj", "events": [
+      {"type": "other", "number": 2, "actions": [{"code": "show_debug_message(string(irandom(1000000)))"}]},
+      {"type": "step", "actions": [{"code": "game_restart()"}]}
+    ]}],
+    "rooms": [{"name": "rm", "instances": [{"x": 0, "y": 0, "object": "obj"}]}]
+  })j";
+  const RProcessResult a = Play(project, "--seed 42 --steps 2"), b = Play(project, "--seed 42 --steps 2"),
+                       c = Play(project, "--seed 43 --steps 1");
+  ASSERT_EQ(a.status, 0) << a.err;
+  const RLines lines = Lines(a.out);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], lines[1]);
+  EXPECT_EQ(lines[1], lines[2]);
+  EXPECT_EQ(a.out, b.out);
+  ASSERT_FALSE(c.out.empty());
+  EXPECT_NE(Lines(c.out)[0], lines[0]);
+}
+
+TEST_F(GameRun, ExampleGameWalksThroughItsRooms) {
+  const std::string game = dir / "hello.vlg";
+  ASSERT_EQ(RunCommand(Quote(BuiltProgram("vlpack")) + " " + Quote(SourceFile("examples/hello")) + " -o " +
+                       Quote(game))
+                .status,
+            0);
+  const RProcessResult r = RunCommand("env TMPDIR=" + Quote(dir.Path().string()) + " " +
+                                      Quote(BuiltProgram("vlrun")) + " --headless " + Quote(game));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out), (RLines{"Hello, world", "Room 1", "Leaving the hall after 3 steps", "Room 2",
+                                  "Leaving the garden after 3 steps", "Room 3",
+                                  "Leaving the tower after 3 steps", "Goodbye after 3 rooms"}));
+}
+
+} // namespace
+} // namespace vl::test
