@@ -70,6 +70,25 @@ TEST_F(GameRun, StepOrder) {
   EXPECT_EQ(Lines(r.out), expected);
 }
 
+TEST_F(GameRun, Alarms) {
+  // Alarm 0 set to 1 fires in the next step; alarm 1 set to 0 never fires and becomes -1; alarm 3
+  // has no event and keeps its value; an alarm event may set its alarm again.
+  const std::string project = R"j({
+    "objects": [{"name": "obj", "events": [
+      {"type": "create", "actions": [{"code": "alarm[0] = 1; alarm[1] = 0; alarm[3] = 2; alarm[2] = 2; steps = 0"}]},
+      {"type": "alarm", "number": 0, "actions": [{"code": "show_debug_message('alarm 0 at ' + string(steps))"}]},
+      {"type": "alarm", "number": 1, "actions": [{"code": "show_debug_message('alarm 1')"}]},
+      {"type": "alarm", "number": 2, "actions": [{"code": "show_debug_message('alarm 2 at ' + string(steps)); alarm[2] = 2"}]},
+      {"type": "step", "number": 2, "actions": [{"code": "steps += 1; show_debug_message(string(alarm[1]) + ' ' + string(alarm[3]))"}]}
+    ]}],
+    "rooms": [{"name": "rm", "instances": [{"x": 0, "y": 0, "object": "obj"}]}]
+  })j";
+  const RProcessResult r = Play(project, "--steps 5");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out),
+            (RLines{"alarm 0 at 0", "-1 2", "alarm 2 at 1", "-1 2", "-1 2", "alarm 2 at 3", "-1 2", "-1 2"}));
+}
+
 TEST_F(GameRun, RoomEndBeforeGameEndForEveryInstance) {
   const std::string project = R"j({
     "objects": [{"name": "obj", "events": [
