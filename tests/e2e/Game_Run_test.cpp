@@ -234,6 +234,40 @@ TEST_F(GameRun, SeedRepeatsRunsAndRestartsReseed) {
   EXPECT_NE(Lines(c.out)[0], lines[0]);
 }
 
+TEST_F(GameRun, FramesPerSecondFollowTheRoomSpeedOnTheVirtualClock) {
+  const std::string project = R"j({
+    "objects": [{"name": "obj", "events": [
+      {"type": "create", "actions": [{"code": "steps = 0"}]},
+      {"type": "step", "actions": [{"code": "steps += 1; if (steps == 1 || steps == 40 || steps == 70) show_debug_message(string(fps))"}]}
+    ]}],
+    "rooms": [{"name": "rm", "speed": 30, "instances": [{"x": 0, "y": 0, "object": "obj"}]}]
+  })j";
+  const RProcessResult r = Play(project, "--steps 70");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out), (RLines{"0", "30", "30"}));
+}
+
+// An action whose function is not found at load calls nothing: as a question it answers false.
+TEST_F(GameRun, UnlocatedActionFunctionAnswersFalse) {
+  const std::string project = R"j({
+    "objects": [{"name": "obj", "events": [
+      {"type": "create", "actions": [
+        {"function": "no_such_function", "question": true},
+        {"code": "show_debug_message('true')"},
+        {"kind": "else"},
+        {"code": "show_debug_message('false')"},
+        {"function": "no_such_function"},
+        {"code": "show_debug_message('went on')"}
+      ]}
+    ]}],
+    "rooms": [{"name": "rm", "instances": [{"x": 0, "y": 0, "object": "obj"}]}]
+  })j";
+  const RProcessResult r = Play(project, "--steps 1");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("Failed to locate action function no_such_function"), std::string::npos) << r.err;
+  EXPECT_EQ(Lines(r.out), (RLines{"false", "went on"}));
+}
+
 TEST_F(GameRun, ExampleGameWalksThroughItsRooms) {
   const std::string game = dir / "hello.vlg";
   ASSERT_EQ(RunCommand(Quote(BuiltProgram("vlpack")) + " " + Quote(SourceFile("examples/hello")) + " -o " +
