@@ -1,4 +1,5 @@
 // Scripts, constants and triggers as a loaded game uses them.
+#include "data/Support_Stream.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
 #include "script/Code_Function.h"
@@ -249,6 +250,58 @@ TEST_F(Resources, TriggerTableNamesAndConstants) {
   EXPECT_EQ(FindTriggerConstant("missing"), -1);
   EXPECT_TRUE(TriggerExists(0));
   EXPECT_FALSE(TriggerExists(1));
+}
+
+} // namespace
+} // namespace vl
+
+namespace vl {
+namespace {
+
+TEST_F(Resources, SectionsRoundTripThroughTheWriter) {
+  RGameProject project;
+  project.gp_game.gd_roomorder = {0};
+  project.gp_rooms.emplace_back(RPackRoom{.name = "first"});
+  project.gp_scripts = {RPackScript{"one", "return 1"}, std::nullopt, RPackScript{"three", "return 3"}};
+  project.gp_triggers = {std::nullopt, RPackTrigger{"near", "return x < 10", 2, "trig_near"}};
+  project.gp_game.gd_constants = {{"lives_max", "3"}};
+  ASSERT_TRUE(test::LoadProject(project));
+  ASSERT_EQ(Scripts().Count(), 3);
+  EXPECT_FALSE(ScriptExists(1));
+  EXPECT_EQ(Scripts().t_names[1], "");
+  EXPECT_EQ(ScriptName(2), "three");
+  EXPECT_EQ(GetScript(2)->s_text, "return 3");
+  ASSERT_EQ(Triggers().Count(), 2);
+  EXPECT_EQ(Triggers().Name(0), "<Deleted>");
+  const CTrigger* near = GetTrigger(1);
+  ASSERT_NE(near, nullptr);
+  EXPECT_EQ(near->i_condition, "return x < 10");
+  EXPECT_EQ(near->i_moment, 2);
+  EXPECT_EQ(near->i_constname, "trig_near");
+  ASSERT_TRUE(DefineConstants());
+  ASSERT_TRUE(PrepareTriggers());
+  ASSERT_TRUE(CompileScripts());
+  EXPECT_EQ(Eval("return three() + lives_max + trig_near + one").Real(), 3 + 3 + 1 + 0);
+  GameData().gd_constants.clear();
+}
+
+TEST_F(Resources, AWrongRecordVersionFailsTheSection) {
+  CStream section;
+  section.WriteInteger(800);
+  section.WriteInteger(1);
+  CStream block;
+  block.WriteBoolean(true);
+  block.WriteString("name");
+  block.WriteInteger(799);
+  block.WriteString("return 1");
+  section.WriteStreamC(block);
+  section.Seek(0);
+  EXPECT_FALSE(Scripts().LoadSection(section));
+  CStream wrong;
+  wrong.WriteInteger(810);
+  wrong.WriteInteger(0);
+  wrong.Seek(0);
+  EXPECT_FALSE(Triggers().LoadSection(wrong));
 }
 
 } // namespace

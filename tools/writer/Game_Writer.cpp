@@ -40,6 +40,29 @@ void WritePath(CStream& s, const RPackPath& path) {
     for (double v : point) s.WriteReal(v);
 }
 
+void WriteScript(CStream& s, const RPackScript& script) {
+  s.WriteInteger(800);
+  s.WriteString(script.text);
+}
+
+// Trigger records carry their name inside the record, so the section has no name per slot.
+void WriteTriggers(CStream& s, const std::vector<std::optional<RPackTrigger>>& triggers) {
+  s.WriteInteger(800);
+  s.WriteInteger(int32_t(triggers.size()));
+  for (const auto& trigger : triggers) {
+    CStream block;
+    block.WriteBoolean(trigger.has_value());
+    if (trigger) {
+      block.WriteInteger(800);
+      block.WriteString(trigger->name);
+      block.WriteString(trigger->condition);
+      block.WriteInteger(trigger->moment);
+      block.WriteString(trigger->constname);
+    }
+    s.WriteStreamC(block);
+  }
+}
+
 void WriteAction(CStream& s, const RPackAction& action) {
   s.WriteInteger(440);
   s.WriteInteger(action.libid);
@@ -127,13 +150,14 @@ void WriteRoom(CStream& s, const RPackRoom& room) {
 void WriteSections(CStream& s, const RGameProject& project) {
   const RGameData& game = project.gp_game;
   s.WriteInteger(700), s.WriteInteger(0); // extension packages
-  WriteEmptyNamedSection(s);              // triggers
+  WriteTriggers(s, project.gp_triggers);
   s.WriteInteger(800);
   s.WriteInteger(int32_t(game.gd_constants.size()));
   for (const auto& [name, value] : game.gd_constants) s.WriteString(name), s.WriteString(value);
   for (int kind = 0; kind < 3; ++kind) WriteEmptyNamedSection(s); // sounds, sprites, backgrounds
   WriteNamedSection(s, project.gp_paths, WritePath);
-  for (int kind = 0; kind < 3; ++kind) WriteEmptyNamedSection(s); // scripts, fonts, time lines
+  WriteNamedSection(s, project.gp_scripts, WriteScript);
+  for (int kind = 0; kind < 2; ++kind) WriteEmptyNamedSection(s); // fonts, time lines
   WriteNamedSection(s, project.gp_objects, WriteObject);
   WriteNamedSection(s, project.gp_rooms, WriteRoom);
   s.WriteInteger(game.gd_lastinstanceid);

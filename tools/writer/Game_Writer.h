@@ -96,13 +96,27 @@ struct RPackRoom {
   std::vector<RPackTile> tiles;
 };
 
+struct RPackScript {
+  std::string name;
+  std::string text;
+};
+
+struct RPackTrigger {
+  std::string name;
+  std::string condition;
+  int32_t moment = 1; // 0 step, 1 begin step, 2 end step
+  std::string constname;
+};
+
 struct RGameProject {
   RGameData gp_game;               // header, settings, resource head and sections
   std::vector<uint8_t> gp_library; // the carried library's bytes, named by gp_game.gd_libraryname
   uint32_t gp_keynumber = 0;       // S, from which the unscrambling key text is formed
   int32_t gp_padding = 0;          // padding integers at the head of the resource block
   // Resources by index; an empty slot is written as an absent resource.
+  std::vector<std::optional<RPackTrigger>> gp_triggers;
   std::vector<std::optional<RPackPath>> gp_paths;
+  std::vector<std::optional<RPackScript>> gp_scripts;
   std::vector<std::optional<RPackObject>> gp_objects;
   std::vector<std::optional<RPackRoom>> gp_rooms;
 };

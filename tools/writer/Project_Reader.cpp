@@ -363,6 +363,45 @@ void ReadWorld(const json& paths, const json& objects, const json& rooms, RGameP
   project.gp_rooms = ReadResources<RPackRoom>(rooms, [&](const json& v) { return ReadRoom(v, project); });
 }
 
+// A script's code is inline ("code") or in a file of the project ("file").
+RPackScript ReadScript(const json& v, const fs::path& folder) {
+  CheckKeys(v, "a script", {"name", "code", "file"});
+  RPackScript script;
+  Get(v, "name", script.name);
+  if (v.contains("code") == v.contains("file"))
+    throw EProjectError("a script needs either \"code\" or \"file\"");
+  if (v.contains("code")) {
+    script.text = v.at("code").get<std::string>();
+  } else {
+    const std::vector<uint8_t> bytes = ReadBytes(folder / v.at("file").get<std::string>());
+    script.text.assign(bytes.begin(), bytes.end());
+  }
+  return script;
+}
+
+int32_t TriggerMoment(const json& value) {
+  if (value.is_number_integer()) {
+    const int32_t moment = value.get<int32_t>();
+    if (moment >= 0 && moment <= 2) return moment;
+  } else if (value.is_string()) {
+    const std::string name = value.get<std::string>();
+    if (name == "step") return 0;
+    if (name == "begin_step") return 1;
+    if (name == "end_step") return 2;
+  }
+  throw EProjectError("a trigger's moment is 0 to 2 or \"step\", \"begin_step\", \"end_step\"");
+}
+
+RPackTrigger ReadTrigger(const json& v) {
+  CheckKeys(v, "a trigger", {"name", "condition", "moment", "constant"});
+  RPackTrigger trigger;
+  Get(v, "name", trigger.name);
+  Get(v, "condition", trigger.condition);
+  if (v.contains("moment")) trigger.moment = TriggerMoment(v.at("moment"));
+  Get(v, "constant", trigger.constname);
+  return trigger;
+}
+
 void ReadGame(const json& doc, const fs::path& folder, RGameProject& project) {
   RGameData& game = project.gp_game;
   game.gd_libraryname = "D3DX8.dll";
@@ -377,6 +416,11 @@ void ReadGame(const json& doc, const fs::path& folder, RGameProject& project) {
       objects = value;
     else if (key == "rooms")
       rooms = value;
+    else if (key == "scripts")
+      project.gp_scripts =
+          ReadResources<RPackScript>(value, [&](const json& v) { return ReadScript(v, folder); });
+    else if (key == "triggers")
+      project.gp_triggers = ReadResources<RPackTrigger>(value, ReadTrigger);
     else if (key == "game_id")
       game.gd_gameid = value.get<int32_t>();
     else if (key == "guid")
