@@ -13,6 +13,7 @@
 #include "script/Trigger_Class.h"
 #include "script/Variable_Class.h"
 #include "world/Constant_Define.h"
+#include "world/Game_Names.h"
 #include "world/Object_Class.h"
 #include "world/Variable_World.h"
 
@@ -365,7 +366,12 @@ bool Play_Game() {
   RegisterBuiltinVariables();
   Install_RunnerHost();
   Install_Event_Dispatch();
+  Install_TriggerNames();
   if (!Load_GameFile()) return false;
+  RGameVariables& variables = GameVariables();
+  variables.gv_tempdirectory = Runner().rn_tempfolder;
+  variables.gv_programdirectory = fs::path(Runner().rn_options.ro_exepath).parent_path().string();
+  variables.gv_debugmode = GameData().gd_debug;
   if (!Prepare_Game()) return false;
   const RRunOptions& options = Runner().rn_options;
   SetStartSeed(options.ro_seed);

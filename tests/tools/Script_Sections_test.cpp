@@ -17,7 +17,10 @@ protected:
   RProcessResult PackAndPlay(const std::string& keys) {
     fs::create_directories(dir.Path() / "game/scripts");
     std::ofstream(dir / "game/scripts/add.vls") << "return argument0 + 1";
-    std::ofstream(dir / "game/game.json") << R"j({"rooms": [{"name": "room0"}], )j" + keys + "}";
+    std::ofstream(dir / "game/game.json") << R"j({"rooms": [{"name": "room0", "instances": [{"object": 0}]}],
+      "objects": [{"name": "obj", "events": [{"type": "trigger", "number": 0, "actions": [{"code":
+        "show_debug_message(\"trigger \" + string(t_always) + \" \" + string(speed_max) + \" \" + string(twice(3)))"}]}]}],
+      )j" + keys + "}";
     const std::string game = dir / "game.vlg";
     RProcessResult packed =
         RunCommand(Quote(BuiltProgram("vlpack")) + " " + Quote(dir / "game") + " -o " + Quote(game));
@@ -41,6 +44,8 @@ TEST_F(ScriptSections, AGameWithAllThreeStarts) {
     "constants": [{"name": "add_const", "value": "2"}, {"name": " speed_max ", "value": "add_const + twice"}],
     "triggers": [{"name": "always", "condition": "return 1", "moment": "end_step", "constant": "t_always"}])j");
   EXPECT_EQ(ok.status, 0) << ok.err;
+  // Raised in each of the 3 end steps; speed_max is 2 plus the number of the script twice.
+  EXPECT_EQ(ok.out, "trigger 0 4 5\ntrigger 0 4 5\ntrigger 0 4 5\n");
 }
 
 TEST_F(ScriptSections, StartFailuresHaveTheirMessages) {
@@ -48,7 +53,9 @@ TEST_F(ScriptSections, StartFailuresHaveTheirMessages) {
     const char* keys;
     const char* message;
   } cases[] = {
-      {R"j("constants": [{"name": "2fast", "value": "1"}])j", "Constant name 2fast  is not valid."},
+      {R"j("triggers": [{"name": "t", "condition": "return 1", "constant": "t_always"}],
+        "constants": [{"name": "2fast", "value": "1"}])j",
+       "Constant name 2fast  is not valid."},
       {R"j("scripts": [{"name": "broken", "code": "return (1"}])j", "COMPILATION ERROR in Script: broken"},
       {R"j("triggers": [{"name": "cmp", "condition": "x > 5"}])j",
        "COMPILATION ERROR in condition of trigger cmp"},
