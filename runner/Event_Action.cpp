@@ -74,14 +74,18 @@ void CallActionFunction(CInstance* self, CInstance* other, const CAction& action
 bool RunCodeAction(CInstance* self, CInstance* other, const CAction& action, RValue& result) {
   if (action.act_exetype != CAction::kExeCode || !action.act_codecode) return false;
   const int32_t count = action.act_argumentcount;
-  RValue saved[kActionArguments];
-  for (int32_t i = 0; i < count; ++i) saved[i] = Arguments[i];
   const bool savedRelative = PlayState().ps_argumentrelative;
   SetRelative(action);
-  for (int32_t i = 0; i < count; ++i) EvaluateArgument(action, i, self, other, Arguments[i]);
   result = RValue();
-  RunCodeReporting(self, other, *action.act_codecode, result);
-  for (int32_t i = 0; i < count; ++i) Arguments[i] = std::move(saved[i]);
+  if (count == 0) {
+    RunCodeReporting(self, other, *action.act_codecode, result);
+  } else {
+    RValue saved[kActionArguments];
+    for (int32_t i = 0; i < count; ++i) saved[i] = Arguments[i];
+    for (int32_t i = 0; i < count; ++i) EvaluateArgument(action, i, self, other, Arguments[i]);
+    RunCodeReporting(self, other, *action.act_codecode, result);
+    for (int32_t i = 0; i < count; ++i) Arguments[i] = std::move(saved[i]);
+  }
   PlayState().ps_argumentrelative = savedRelative;
   return true;
 }

@@ -23,14 +23,19 @@ void Perform_Event(CInstance* inst, CInstance* other, int32_t type, int32_t numb
 void Perform_Event_Object(CInstance* inst, CInstance* other, int32_t object, int32_t type, int32_t number) {
   if (New_Room != kRoomNone) return;
   int32_t owner = -1;
-  CEvent* event = Find_Event(object, type, number, &owner);
-  if (!event) return;
+  if (const CEvent* event = Find_Event(object, type, number, &owner))
+    Perform_Found(inst, other, *event, owner, type, number);
+}
+
+void Perform_Found(CInstance* inst, CInstance* other, const CEvent& event, int32_t owner, int32_t type,
+                   int32_t number) {
+  if (New_Room != kRoomNone) return;
   RCurrentEvent& current = CurrentEvent();
   const RCurrentEvent saved = current;
   current.event_object = owner;
   current.event_type = type;
   current.event_number = number;
-  Run_Actions(*event, inst, other);
+  Run_Actions(event, inst, other);
   current = saved;
 }
 

@@ -72,11 +72,21 @@ const std::vector<int32_t>& EventList(int32_t type, int32_t number) {
   return number >= 0 && number < int32_t(lists.size()) ? lists[size_t(number)] : none;
 }
 
-// The event for every unmarked instance of every object in its list, each as self and other.
+// The event for every unmarked instance of every object in its list, each as self and other. The
+// instances of one object share the event, so it is looked up once per object.
 void Dispatch(int32_t type, int32_t number) {
-  for (int32_t object : EventList(type, number))
-    for (CInstance* inst : InstancesOf(object))
-      if (!inst->i_marked) Perform_Event(inst, inst, type, number);
+  for (int32_t object : EventList(type, number)) {
+    int32_t owner = -1;
+    const CEvent* event = Find_Event(object, type, number, &owner);
+    if (!event) continue;
+    for (CInstance* inst : InstancesOf(object)) {
+      if (inst->i_marked) continue;
+      if (inst->i_objectindex == object)
+        Perform_Found(inst, inst, *event, owner, type, number);
+      else // changed its object during the step: it reacts as its new object
+        Perform_Event(inst, inst, type, number);
+    }
+  }
 }
 
 void Build_EventLists() {
