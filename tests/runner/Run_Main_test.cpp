@@ -172,6 +172,21 @@ TEST_F(Step, DestroyedInstancesMissLaterEventsAndLeaveAtTheStepEnd) {
   EXPECT_EQ(Played().Number(), 1);
 }
 
+// A second destroy of an instance already destroyed in this step does not run its destroy event again.
+TEST_F(Step, DestroyEventRunsOnce) {
+  Room();
+  const int32_t obj = Object("obj");
+  On(obj, ev_step, 0, {"instance_destroy(); instance_destroy()"});
+  On(obj, ev_step, 2, {"trace('end step')"});
+  On(obj, ev_destroy, 0, {"trace('destroy')"});
+  Rooms().Get(0)->AddInstance(obj, 0, 0);
+  Compile();
+  Game_Start();
+  Run_Step();
+  EXPECT_EQ(Trace(), "destroy");
+  EXPECT_EQ(Played().Number(), 0);
+}
+
 TEST_F(Step, PersistentInstanceReplacesTheInstanceWithItsId) {
   Room();
   Room();
