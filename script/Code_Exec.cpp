@@ -239,7 +239,12 @@ private:
     return Eval(n, tmp) ? &tmp : nullptr;
   }
   // The stored cell of a variable reference, else its value read into tmp; null on error.
-  const RValue* VariableValue(const RToken& n, RValue& tmp);
+  [[gnu::always_inline]] const RValue* VariableValue(const RToken& n, RValue& tmp) {
+    RRef ref;
+    if (!Reference(n, ref)) return nullptr;
+    if (const RValue* cell = StoredCell(ref, n)) return cell;
+    return Read(ref, n, tmp) ? &tmp : nullptr;
+  }
   bool Reference(const RToken& n, RRef& ref);
   // Whole numbers within a row, the usual indices, skip rounding and the range messages.
   [[gnu::always_inline]] bool Index(const RToken& n, int32_t& index) {
@@ -279,13 +284,6 @@ bool CRun::IndexOf(const RValue& v, int32_t position, int32_t& index) {
   if (i >= kArrayRow) return Fail(position, "Array index >= 32000");
   index = static_cast<int32_t>(i);
   return true;
-}
-
-const RValue* CRun::VariableValue(const RToken& n, RValue& tmp) {
-  RRef ref;
-  if (!Reference(n, ref)) return nullptr;
-  if (const RValue* cell = StoredCell(ref, n)) return cell;
-  return Read(ref, n, tmp) ? &tmp : nullptr;
 }
 
 bool CRun::Reference(const RToken& n, RRef& ref) {
@@ -557,11 +555,16 @@ int CRun::Exec(const RToken& n) {
   case NODE_FUNCTION: return Call(n, r_result) ? EXEC_NORMAL : EXEC_ERROR;
   case NODE_IF: {
     const RToken& cond = Child(n, 0);
-    RValue tmp;
-    const RValue* v = Value(cond, tmp);
-    if (!v) return EXEC_ERROR;
-    if (!v->IsReal()) return FailCode(cond.position, "Expression expected");
-    if (IsTrue(v->Real())) return Exec(Child(n, 1));
+    bool taken;
+    {
+      // The condition's value ends here, so that the branch runs as a tail call.
+      RValue tmp;
+      const RValue* v = Value(cond, tmp);
+      if (!v) return EXEC_ERROR;
+      if (!v->IsReal()) return FailCode(cond.position, "Expression expected");
+      taken = IsTrue(v->Real());
+    }
+    if (taken) return Exec(Child(n, 1));
     return n.itemnumb > 2 ? Exec(Child(n, 2)) : EXEC_NORMAL;
   }
   case NODE_WHILE: {
