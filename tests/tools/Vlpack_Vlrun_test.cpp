@@ -36,14 +36,29 @@ TEST_F(VlpackVlrun, ExampleGameStandaloneAndAppended) {
   RProcessResult r = Play("--headless " + Quote(game));
   EXPECT_EQ(r.status, 0) << r.err;
 
+  // Debug information can hold the marker's byte pattern, so games go onto a stripped runner.
+  const std::string runner = dir / "vlrun";
+  ASSERT_EQ(RunCommand("strip -o " + Quote(runner) + " " + Vlrun()).status, 0);
   ASSERT_EQ(RunCommand(Vlpack() + " " + Quote(SourceFile("examples/hello")) + " -o " + Quote(app) +
-                       " --runner " + Vlrun())
+                       " --runner " + Quote(runner))
                 .status,
             0);
   r = RunCommand("env TMPDIR=" + Quote(tmp.Path().string()) + " " + Quote(app) + " --headless");
   EXPECT_EQ(r.status, 0) << r.err;
   // The temporary folder is gone after the run.
   EXPECT_TRUE(fs::is_empty(tmp.Path()));
+}
+
+TEST_F(VlpackVlrun, RunnerHoldingTheMarkerPatternIsRefused) {
+  std::string runner(3900000, '\0');
+  const char pattern[] = {'x', 0, 'x', '\xF7', '\x67', 'x', '\x14', 'x'};
+  runner.replace(3850000, 8, pattern, 8);
+  WriteFile(dir / "runner", runner);
+  const RProcessResult r = RunCommand(Vlpack() + " " + Quote(SourceFile("examples/hello")) + " -o " +
+                                      Quote(dir / "app") + " --runner " + Quote(dir / "runner"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("holds the marker's byte pattern"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir / "app"));
 }
 
 TEST_F(VlpackVlrun, WindowBackendWithoutADisplay) {
