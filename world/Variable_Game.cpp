@@ -308,7 +308,8 @@ RGameVariables& GameVariables() {
 
 void RegisterGameVariables() {
   for (const RGameVariable& var : kGameVariables)
-    RegisterBuiltinVariable(var.name, var.get, var.set, var.set != nullptr);
+    if (RegisterBuiltinVariable(var.name, var.get, var.set, var.set != nullptr) < 0)
+      ShowLoadMessage("INTERNAL ERROR: Adding too many variables");
 }
 
 void RegisterBuiltinVariables() {

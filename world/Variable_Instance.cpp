@@ -5,6 +5,7 @@
 #include "world/Instance_Class.h"
 #include "world/Sprite_Shape.h"
 #include "world/Variable_World.h"
+#include "world/World_Report.h"
 
 namespace vl {
 
@@ -147,7 +148,8 @@ const RInstanceVariable kInstanceVariables[] = {
 
 void RegisterInstanceVariables() {
   for (const RInstanceVariable& var : kInstanceVariables)
-    RegisterBuiltinVariable(var.name, var.get, var.set, var.set != nullptr);
+    if (RegisterBuiltinVariable(var.name, var.get, var.set, var.set != nullptr) < 0)
+      ShowLoadMessage("INTERNAL ERROR: Adding too many variables");
 }
 
 } // namespace vl

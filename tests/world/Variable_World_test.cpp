@@ -206,3 +206,36 @@ TEST_F(Variables, ErrorAndCaptionStrings) {
 
 } // namespace
 } // namespace vl
+
+namespace vl {
+namespace {
+
+TEST_F(Variables, StrictArgumentReadsPastTheCountAreReported) {
+  RValue slots[kMaxArguments];
+  RValue* const savedArguments = Arguments;
+  const int32_t savedCount = ArgumentCount;
+  const std::string_view savedName = CurrentScriptName;
+  const bool savedStrict = StrictArgumentCount;
+  Arguments = slots;
+  ArgumentCount = 1;
+  CurrentScriptName = "scr_move";
+  slots[0] = RValue(7.0);
+  StrictArgumentCount = false;
+  EXPECT_EQ(Get("argument[20]"), 7); // outside 0..15 means slot 0
+  StrictArgumentCount = true;
+  EXPECT_EQ(Get("argument[0]"), 7);
+  test::Reports().errors.clear();
+  EXPECT_NE(Run("a = argument[2]"), "");
+  ASSERT_EQ(test::Reports().errors.size(), 1u);
+  EXPECT_NE(test::Reports().errors[0].find("Illegal array index in script \"scr_move\".\rtrying to access "
+                                           "argument[2], but only 1 arguments have been supplied."),
+            std::string::npos)
+      << test::Reports().errors[0];
+  Arguments = savedArguments;
+  ArgumentCount = savedCount;
+  CurrentScriptName = savedName;
+  StrictArgumentCount = savedStrict;
+}
+
+} // namespace
+} // namespace vl
