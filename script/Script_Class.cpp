@@ -55,14 +55,6 @@ int32_t CScriptTable::Find(std::string_view name) const {
   return -1;
 }
 
-int32_t CScriptTable::Add(std::string_view name, std::string_view text) {
-  auto script = std::make_unique<CScript>();
-  script->s_text = text;
-  t_scripts.push_back(std::move(script));
-  t_names.emplace_back(name);
-  return Count() - 1;
-}
-
 CScriptTable& Scripts() {
   static CScriptTable table;
   return table;

@@ -42,8 +42,6 @@ public:
   const std::string& Name(int32_t n) const;
   // The first present script of exactly that name, or -1.
   int32_t Find(std::string_view name) const;
-  // Appends a script; the new number.
-  int32_t Add(std::string_view name, std::string_view text);
 
   std::vector<std::unique_ptr<CScript>> t_scripts;
   std::vector<std::string> t_names;

@@ -56,6 +56,13 @@ void Record(CInstance* self, CInstance*, int32_t type, int32_t number) {
   Performed.push_back({self->i_id, type, number});
 }
 
+void AddScript(const std::string& name, const std::string& text) {
+  auto script = std::make_unique<CScript>();
+  script->s_text = text;
+  Scripts().t_scripts.push_back(std::move(script));
+  Scripts().t_names.push_back(name);
+}
+
 class Resources : public testing::Test {
 protected:
   void SetUp() override {
@@ -141,14 +148,14 @@ TEST_F(Resources, AConstantMayUseOnlyEarlierConstants) {
 }
 
 TEST_F(Resources, AConstantCallingAScriptFailsBeforeScriptsAreCompiled) {
-  Scripts().Add("make", "return 5");
+  AddScript("make", "return 5");
   EXPECT_FALSE(DefineConstant("five", "make()"));
   EXPECT_EQ(test::Reports().messages.back(), "Value for constant five  is not valid.");
 }
 
 TEST_F(Resources, AScriptCallsAScript) {
-  Scripts().Add("add_one", "return argument0 + 1");
-  Scripts().Add("twice", "return add_one(add_one(argument0))");
+  AddScript("add_one", "return argument0 + 1");
+  AddScript("twice", "return add_one(add_one(argument0))");
   ASSERT_TRUE(CompileScripts());
   EXPECT_EQ(Eval("return twice(3)").Real(), 5);
   // Without parentheses a script name is its number.
@@ -159,8 +166,8 @@ TEST_F(Resources, AScriptCallsAScript) {
 }
 
 TEST_F(Resources, AScriptThatDoesNotCompileEndsTheGame) {
-  Scripts().Add("fine", "return 1");
-  Scripts().Add("broken", "return (1");
+  AddScript("fine", "return 1");
+  AddScript("broken", "return (1");
   EXPECT_FALSE(CompileScripts());
   ASSERT_EQ(test::Reports().errors.size(), 1u);
   EXPECT_EQ(test::Reports().errors[0].rfind("COMPILATION ERROR in Script: broken\r", 0), 0u)
@@ -204,6 +211,17 @@ TEST_F(TriggerMoments, AConditionRaisesTheEventAtItsMomentOnly) {
   const std::vector<RPerformed> want = {{a, ev_trigger, 0}, {a, ev_trigger, 0}};
   EXPECT_EQ(Performed, want);
   EXPECT_EQ(Eval("return always_const").Real(), 0);
+}
+
+TEST_F(TriggerMoments, ChildrenInheritTheTriggerEvent) {
+  const int32_t child = Objects().Add();
+  Objects().SetParent(child, object);
+  const int32_t c = room.AddInstance(child, 0, 0)->i_id;
+  AddTrigger("always", "return 1", CTrigger::kMomentNormal);
+  ASSERT_TRUE(PrepareTriggers());
+  Trigger_Step(CTrigger::kMomentNormal);
+  const std::vector<RPerformed> want = {{a, ev_trigger, 0}, {c, ev_trigger, 0}};
+  EXPECT_EQ(Performed, want);
 }
 
 TEST_F(TriggerMoments, OnlyARealOfOneHalfOrMoreHolds) {
