@@ -6,6 +6,7 @@
 #include "script/Code_Operator.h"
 #include "script/Variable_BuiltIn.h"
 #include "world/Event_Class.h"
+#include "world/Function_Interaction.h"
 #include "world/Room_Class.h"
 #include "world/Variable_World.h"
 #include "world/World_Report.h"
@@ -135,12 +136,7 @@ bool GetArgument(CInstance*, int32_t k, RValue& v) {
 }
 
 bool SetRoom(CInstance*, int32_t, const RValue& v) {
-  const int32_t index = Int(v);
-  if (!Rooms().Exists(index)) {
-    ReportEventError(fmt::format("Unexisting room number: {}", index), true);
-    return true;
-  }
-  New_Room = index;
+  Goto_Room(Int(v), PlayState().ps_transition);
   return true;
 }
 
