@@ -78,6 +78,18 @@ void Destroy_Instance(CInstance* inst) {
 
 namespace {
 
+void F_PathEnd(CInstance* self, CInstance*, int32_t, RValue&, const RValue*) {
+  if (self) self->i_pathindex = -1;
+}
+
+// path_start(path, speed, endaction, absolute): follows the path unscaled and unturned.
+void F_PathStart(CInstance* self, CInstance*, int32_t, RValue&, const RValue* args) {
+  if (!self) return;
+  const double speed = args[1].IsReal() ? args[1].Real() : 0;
+  const bool absolute = args[3].IsReal() && args[3].Real() >= 0.5;
+  self->Assign_Path(ToInt(args[0]), speed, ToInt(args[2]), absolute, 1, 0);
+}
+
 void F_InstanceDestroy(CInstance* self, CInstance*, int32_t, RValue&, const RValue*) {
   Destroy_Instance(self);
 }
@@ -115,6 +127,7 @@ void F_InstanceCreate(CInstance*, CInstance*, int32_t, RValue& result, const RVa
 } // namespace
 
 void Register_Function_Interaction() {
+  RegisterFunction("path_end", F_PathEnd, 0);
   RegisterFunction("instance_destroy", F_InstanceDestroy, 0);
   RegisterFunction("room_goto_previous", F_RoomGotoPrevious, 0);
   RegisterFunction("room_goto_next", F_RoomGotoNext, 0);
@@ -123,6 +136,7 @@ void Register_Function_Interaction() {
   RegisterFunction("game_restart", F_GameRestart, 0);
   RegisterFunction("room_goto", F_RoomGoto, 1);
   RegisterFunction("instance_create", F_InstanceCreate, 3);
+  RegisterFunction("path_start", F_PathStart, 4);
 }
 
 } // namespace vl

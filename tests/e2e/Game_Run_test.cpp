@@ -282,5 +282,20 @@ TEST_F(GameRun, ExampleGameWalksThroughItsRooms) {
                                   "Leaving the tower after 3 steps", "Goodbye after 3 rooms"}));
 }
 
+TEST_F(GameRun, WorldExampleMovesAlongItsPathAndInherits) {
+  const std::string game = dir / "world.vlg";
+  ASSERT_EQ(RunCommand(Quote(BuiltProgram("vlpack")) + " " + Quote(SourceFile("examples/world")) + " -o " +
+                       Quote(game))
+                .status,
+            0);
+  const RProcessResult r =
+      RunCommand("env TMPDIR=" + Quote(dir.Path().string()) + " " + Quote(BuiltProgram("vlrun")) +
+                 " --headless --steps 100 " + Quote(game));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  // The child object inherits the ball's alarm and game-end events.
+  EXPECT_EQ(Lines(r.out), (RLines{"object 0 ticked 3 times", "object 2 ticked 3 times"}));
+}
+
 } // namespace
 } // namespace vl::test

@@ -47,7 +47,7 @@ TEST_F(ProjectWorld, TheExampleLoads) {
   EXPECT_EQ(add.act_kind, CAction::kVariable);
   EXPECT_TRUE(add.act_relative);
   ASSERT_TRUE(Objects().Get(ball)->GetEventDirect(2, 0)->Compile()); // the test names know no game functions
-  EXPECT_EQ(Objects().Get(ball)->GetEventDirect(2, 0)->Action(0)->act_codecode->GetText(), "bounces += 1");
+  EXPECT_EQ(Objects().Get(ball)->GetEventDirect(2, 0)->Action(0)->act_codecode->GetText(), "ticks += 1");
 
   const CRoom& room = *Rooms().Get(0);
   EXPECT_EQ(room.r_caption, "World");
