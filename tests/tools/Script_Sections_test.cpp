@@ -48,6 +48,17 @@ TEST_F(ScriptSections, AGameWithAllThreeStarts) {
   EXPECT_EQ(ok.out, "trigger 0 4 5\ntrigger 0 4 5\ntrigger 0 4 5\n");
 }
 
+TEST_F(ScriptSections, AScriptHidesTheBuiltInOfItsName) {
+  // "random" is a built-in with one argument; the game's script of that name wins, with any count.
+  const RProcessResult r =
+      PackAndPlay(R"j("scripts": [{"name": "twice", "code": "return random(argument0, 2)"},
+      {"name": "random", "code": "return \"mine \" + string(argument0 + argument1)"}],
+    "constants": [{"name": "speed_max", "value": "4"}],
+    "triggers": [{"name": "always", "condition": "return 1", "moment": "end_step", "constant": "t_always"}])j");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "trigger 0 4 mine 5\ntrigger 0 4 mine 5\ntrigger 0 4 mine 5\n");
+}
+
 TEST_F(ScriptSections, StartFailuresHaveTheirMessages) {
   const struct {
     const char* keys;
