@@ -135,7 +135,7 @@ bool CStream::LoadFromFile(const std::string& path) {
 bool CStream::SaveToFile(const std::string& path) const {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
-  bool ok = std::fwrite(m_data.data(), 1, m_data.size(), f) == m_data.size();
+  bool ok = m_data.empty() || std::fwrite(m_data.data(), 1, m_data.size(), f) == m_data.size();
   ok = (std::fclose(f) == 0) && ok;
   return ok;
 }
