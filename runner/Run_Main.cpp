@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "runner/Event_Action.h"
 #include "runner/Event_Main.h"
+#include "runner/Run_Command.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
 #include "script/Code_Host.h"
@@ -43,13 +44,6 @@ CRoom* Room() {
 
 bool Pending() {
   return New_Room != kRoomNone;
-}
-
-void SetPlayedRoom(CRoom* room, int32_t index) {
-  PlayState().ps_room = room;
-  PlayState().ps_roomindex = index;
-  if (HasCodeHost())
-    if (auto* host = dynamic_cast<CWorldHost*>(&CodeHost())) host->SetRoom(room);
 }
 
 // The instances of object as they are now: events may add instances to the lists being walked.
@@ -164,6 +158,13 @@ void Animate_Instances() {
 
 } // namespace
 
+void Set_PlayedRoom(CRoom* room, int32_t index) {
+  PlayState().ps_room = room;
+  PlayState().ps_roomindex = index;
+  if (HasCodeHost())
+    if (auto* host = dynamic_cast<CWorldHost*>(&CodeHost())) host->SetRoom(room);
+}
+
 // ---- Input -------------------------------------------------------------------------------------
 
 void RStepInput::ClearStep() {
@@ -239,6 +240,7 @@ void Game_Start() {
   game.gv_cursorsprite = -1;
   state.rs_cursorimage = 0;
   PlayState().ps_transition = 0;
+  PlayState().ps_save = Save_Game;
   SeedRandomAtGameStart();
   Run_LibraryInit();
   state.rs_rooms.clear();
@@ -250,7 +252,7 @@ void Game_Start() {
 void Game_End() {
   Room_End(true);
   RunState().rs_rooms.clear();
-  SetPlayedRoom(nullptr, -1);
+  Set_PlayedRoom(nullptr, -1);
 }
 
 void Room_Change(int32_t index) {
@@ -281,7 +283,7 @@ void Room_End(bool gameEnd) {
   const int32_t index = PlayState().ps_roomindex;
   if (!room->r_persistent && index >= 0 && index < int32_t(state.rs_rooms.size())) {
     state.rs_rooms[size_t(index)].reset();
-    SetPlayedRoom(nullptr, index);
+    Set_PlayedRoom(nullptr, index);
   }
 }
 
@@ -298,7 +300,7 @@ void Room_Start(int32_t index, bool gameStart) {
     slot->Assign(Rooms().Get(index));
   }
   CRoom* room = slot.get();
-  SetPlayedRoom(room, index);
+  Set_PlayedRoom(room, index);
 
   std::vector<CInstance*> own;
   for (const auto& inst : room->r_instance) own.push_back(inst.get());
@@ -346,6 +348,8 @@ void Act_On_Code() {
   const int32_t code = New_Room;
   if (code == kRoomEnd || code == kRoomFatal) {
     RunState().rs_running = false;
+  } else if (code == kRoomLoad) {
+    Game_LoadPending();
   } else if (code == kRoomRestart) {
     Game_End();
     Game_Start();
@@ -389,9 +393,9 @@ void Run_Loop() {
 
 void Run_Step() {
   RRunState& state = RunState();
-  CRoom* room = Room();
-  if (!room) return;
+  if (!Room()) return;
   Handle_FunctionKeys();
+  CRoom* room = Room(); // F6 may have loaded another
   for (const auto& inst : room->r_instance) {
     inst->i_xprevious = inst->i_x;
     inst->i_yprevious = inst->i_y;
@@ -431,6 +435,12 @@ void Handle_FunctionKeys() {
   if (input.si_lastkey == 27 && settings.gs_quitkey) {
     input.si_lastkey = 0;
     New_Room = kRoomEnd;
+  } else if (input.si_lastkey == 116 && settings.gs_savekey) {
+    input.si_lastkey = 0;
+    Save_Game(Key_SaveFile());
+  } else if (input.si_lastkey == 117 && settings.gs_savekey) {
+    input.si_lastkey = 0;
+    Read_Game(Key_SaveFile());
   }
 }
 

@@ -79,6 +79,9 @@ void Run_Loop();
 void Run_Step();
 void Act_On_Code();
 
+// The live room being played and its index, for the world and the code host.
+void Set_PlayedRoom(CRoom* room, int32_t index);
+
 void Game_Start();
 void Game_End();
 void Room_Start(int32_t index, bool gameStart);

@@ -58,6 +58,11 @@ void Restart_Game() {
   New_Room = kRoomRestart;
 }
 
+void Load_Game(const std::string& file) {
+  PlayState().ps_loadfile = file;
+  New_Room = kRoomLoad;
+}
+
 CInstance* Create_Instance(int32_t object, double x, double y) {
   CRoom* room = PlayState().ps_room;
   if (!Objects().Exists(object)) {
@@ -118,6 +123,30 @@ void F_RoomGoto(CInstance*, CInstance*, int32_t, RValue&, const RValue* args) {
   Goto_Room(ToInt(args[0]), PlayState().ps_transition);
 }
 
+// The neighbour of an existing room in the room order, else -1.
+void F_RoomPrevious(CInstance*, CInstance*, int32_t, RValue& result, const RValue* args) {
+  const int32_t r = ToInt(args[0]);
+  result = RValue(double(Rooms().Exists(r) ? RoomOrderPrevious(r) : -1));
+}
+
+void F_RoomNext(CInstance*, CInstance*, int32_t, RValue& result, const RValue* args) {
+  const int32_t r = ToInt(args[0]);
+  result = RValue(double(Rooms().Exists(r) ? RoomOrderNext(r) : -1));
+}
+
+std::string ToText(const RValue& v) {
+  return v.IsString() ? std::string(v.Str()) : std::string();
+}
+
+void F_GameLoad(CInstance*, CInstance*, int32_t, RValue&, const RValue* args) {
+  Load_Game(ToText(args[0]));
+}
+
+// Saving is the loop's: nothing outside a game.
+void F_GameSave(CInstance*, CInstance*, int32_t, RValue&, const RValue* args) {
+  if (PlayState().ps_save) PlayState().ps_save(ToText(args[0]));
+}
+
 void F_InstanceCreate(CInstance*, CInstance*, int32_t, RValue& result, const RValue* args) {
   const double x = args[0].IsReal() ? args[0].Real() : 0, y = args[1].IsReal() ? args[1].Real() : 0;
   CInstance* inst = Create_Instance(ToInt(args[2]), x, y);
@@ -135,6 +164,10 @@ void Register_Function_Interaction() {
   RegisterFunction("game_end", F_GameEnd, 0);
   RegisterFunction("game_restart", F_GameRestart, 0);
   RegisterFunction("room_goto", F_RoomGoto, 1);
+  RegisterFunction("room_previous", F_RoomPrevious, 1);
+  RegisterFunction("room_next", F_RoomNext, 1);
+  RegisterFunction("game_load", F_GameLoad, 1);
+  RegisterFunction("game_save", F_GameSave, 1);
   RegisterFunction("instance_create", F_InstanceCreate, 3);
   RegisterFunction("path_start", F_PathStart, 4);
 }

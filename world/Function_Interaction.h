@@ -3,6 +3,7 @@
 // and ends only set the new-room code; the main loop acts on it at the end of the step.
 
 #include <cstdint>
+#include <string>
 
 namespace vl {
 
@@ -15,6 +16,8 @@ void Goto_Next(int32_t transition);
 void Restart_Room(int32_t transition);
 void End_Game();
 void Restart_Game();
+// Stores the file and requests its load at the end of the step.
+void Load_Game(const std::string& file);
 
 // Adds an instance to the room being played and performs its create event; null (error reported)
 // when the object does not exist or no room is played.

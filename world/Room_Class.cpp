@@ -202,6 +202,8 @@ bool CRoom::LoadGameFromStream(CStream& s) {
     for (int32_t i = 0; i < count; ++i) {
       list->push_back(std::make_unique<CInstance>());
       list->back()->LoadFromStream(s);
+      // An object index from a damaged file would size the per-object lists by itself.
+      if (list->back()->i_objectindex >= Objects().Count()) return false;
     }
   }
   const int32_t tiles = s.ReadInteger();

@@ -185,6 +185,41 @@ TEST_F(GameRun, InstancesCreatedAndDestroyedFromCode) {
       << ErrorLog();
 }
 
+TEST_F(GameRun, SavedGameLoadsInAnotherRunOfTheSameGameOnly) {
+  // The saving run writes the file from its create event; the loading runs ask for it from theirs,
+  // so the load comes before their first step and no room start follows it.
+  const std::string saving = R"j({
+    "game_id": 77,
+    "objects": [{"name": "obj", "events": [
+      {"type": "create", "actions": [{"code": "score = 42; x = 40; hp = 5; game_save('s.sav')"}]}
+    ]}],
+    "rooms": [{"name": "rm", "instances": [{"x": 0, "y": 0, "object": "obj"}]}]
+  })j";
+  const std::string loading = R"j({
+    "game_id": GAME,
+    "settings": {"display_errors": false, "write_errors": true},
+    "objects": [{"name": "obj", "events": [
+      {"type": "create", "actions": [{"code": "game_load('s.sav')"}]},
+      {"type": "other", "number": 4, "actions": [{"code": "show_debug_message('room start')"}]},
+      {"type": "step", "actions": [{"code": "show_debug_message(string(x) + ' ' + string(score))"}]}
+    ]}],
+    "rooms": [{"name": "rm", "instances": [{"x": 0, "y": 0, "object": "obj"}]}]
+  })j";
+  auto game = [&](const std::string& id) {
+    std::string text = loading;
+    return text.replace(text.find("GAME"), 4, id);
+  };
+  ASSERT_EQ(Play(saving, "--steps 1").status, 0);
+  const RProcessResult same = Play(game("77"), "--steps 1");
+  ASSERT_EQ(same.status, 0) << same.err;
+  EXPECT_EQ(Lines(same.out), (RLines{"40 42"}));
+  EXPECT_EQ(ErrorLog(), "");
+  const RProcessResult other = Play(game("78"), "--steps 1");
+  ASSERT_EQ(other.status, 0) << other.err;
+  EXPECT_EQ(Lines(other.out), (RLines{"0 0"}));
+  EXPECT_NE(ErrorLog().find("This is a save file for a different game!"), std::string::npos) << ErrorLog();
+}
+
 TEST_F(GameRun, RestartRunsTheGameAgain) {
   const std::string project = R"j({
     "init_code": ["global.steps = 0"],
