@@ -1,5 +1,6 @@
 #include "world/Function_Interaction.h"
 
+#include "data/Game_File.h"
 #include "script/Code_Error.h"
 #include "script/Code_Function.h"
 #include "world/Event_Class.h"
@@ -10,6 +11,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace vl {
 
@@ -82,6 +84,67 @@ void Destroy_Instance(CInstance* inst) {
 }
 
 namespace {
+
+void ReportNoObject(int32_t object) {
+  ReportEventError("Asking to change into non-existing object: " + std::to_string(object), false);
+}
+
+// The active instances containing the point, in room order, before any of them is acted on.
+std::vector<CInstance*> InstancesAt(double x, double y) {
+  std::vector<CInstance*> hits;
+  if (const CRoom* room = PlayState().ps_room)
+    for (const auto& inst : room->r_instance)
+      if (!inst->i_marked && inst->Collision_Point(true, x, y)) hits.push_back(inst.get());
+  return hits;
+}
+
+} // namespace
+
+void Change_Instance(CInstance* inst, int32_t object, bool events) {
+  if (!Objects().Exists(object)) return ReportNoObject(object);
+  CRoom* room = PlayState().ps_room;
+  if (!inst || inst->i_marked || !room) return;
+  if (events) PerformEvent(inst, inst, ev_destroy, 0);
+  // The new instance takes an id of its own before it becomes a copy that keeps the old one.
+  ++GameData().gd_lastinstanceid;
+  CInstance copy;
+  copy.Assign(*inst);
+  copy.SetObjectIndex(object);
+  CInstance* changed = room->AddInstanceCopy(copy);
+  inst->i_marked = true;
+  if (events) PerformEvent(changed, changed, ev_create, 0);
+}
+
+void Destroy_At(double x, double y) {
+  for (CInstance* inst : InstancesAt(x, y)) Destroy_Instance(inst);
+}
+
+void Change_At(int32_t object, bool events, double x, double y) {
+  if (!Objects().Exists(object)) return ReportNoObject(object);
+  for (CInstance* inst : InstancesAt(x, y)) Change_Instance(inst, object, events);
+}
+
+namespace {
+
+double ToReal(const RValue& v) {
+  return v.IsReal() ? v.Real() : 0;
+}
+
+bool ToBool(const RValue& v) {
+  return v.IsReal() && v.Real() >= 0.5;
+}
+
+void F_InstanceChange(CInstance* self, CInstance*, int32_t, RValue&, const RValue* args) {
+  Change_Instance(self, ToInt(args[0]), ToBool(args[1]));
+}
+
+void F_PositionDestroy(CInstance*, CInstance*, int32_t, RValue&, const RValue* args) {
+  Destroy_At(ToReal(args[0]), ToReal(args[1]));
+}
+
+void F_PositionChange(CInstance*, CInstance*, int32_t, RValue&, const RValue* args) {
+  Change_At(ToInt(args[2]), ToBool(args[3]), ToReal(args[0]), ToReal(args[1]));
+}
 
 void F_PathEnd(CInstance* self, CInstance*, int32_t, RValue&, const RValue*) {
   if (self) self->i_pathindex = -1;
@@ -168,8 +231,11 @@ void Register_Function_Interaction() {
   RegisterFunction("room_next", F_RoomNext, 1);
   RegisterFunction("game_load", F_GameLoad, 1);
   RegisterFunction("game_save", F_GameSave, 1);
+  RegisterFunction("instance_change", F_InstanceChange, 2);
+  RegisterFunction("position_destroy", F_PositionDestroy, 2);
   RegisterFunction("instance_create", F_InstanceCreate, 3);
   RegisterFunction("path_start", F_PathStart, 4);
+  RegisterFunction("position_change", F_PositionChange, 4);
 }
 
 } // namespace vl

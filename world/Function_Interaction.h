@@ -25,6 +25,12 @@ CInstance* Create_Instance(int32_t object, double x, double y);
 // Performs the destroy event and marks the instance; the step removes it. An instance already
 // marked is left alone, so its destroy event runs once.
 void Destroy_Instance(CInstance* inst);
+// Replaces the instance by one of object that keeps its id, position and everything else; the old
+// one is marked. With events, the destroy event of the old and the create event of the new one.
+void Change_Instance(CInstance* inst, int32_t object, bool events);
+// Destroys, or changes, every active instance whose precise shape contains the point.
+void Destroy_At(double x, double y);
+void Change_At(int32_t object, bool events, double x, double y);
 
 void Register_Function_Interaction();
 
