@@ -8,7 +8,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <random>
+#include <system_error>
 #include <zlib.h>
 
 namespace vl {
@@ -115,6 +117,9 @@ void CStream::WriteBuffer(const void* src, size_t count) {
 }
 
 bool CStream::LoadFromFile(const std::string& path) {
+  // A folder opens like a file on some systems and reports a size of no meaning.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return false;
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return false;
   std::vector<uint8_t> bytes;
