@@ -10,8 +10,9 @@
 #include "world/World_Report.h"
 #include "world/World_Run.h"
 
-#include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -112,11 +113,8 @@ void Save_Game(const std::string& file) {
 }
 
 void Read_Game(const std::string& file) {
-  if (std::FILE* f = std::fopen(file.c_str(), "rb")) {
-    std::fclose(f);
-  } else {
-    return;
-  }
+  std::error_code missing;
+  if (!std::filesystem::exists(file, missing)) return;
   CStream s;
   if (!s.LoadFromFile(file)) return Failed("Failed to load game from file " + file);
   RSavedGame game;

@@ -175,10 +175,14 @@ TEST_F(SavedGame, RefusedFilesLeaveTheGameUntouched) {
   }
 }
 
-TEST_F(SavedGame, MissingFileDoesNothing) {
+TEST_F(SavedGame, MissingFileDoesNothingAndAnUnreadableOneIsReported) {
   const std::vector<uint8_t> before = Snapshot();
   Read_Game(dir / "absent.sav");
   EXPECT_TRUE(platform.errors.empty());
+  const std::string folder = dir / "folder.sav";
+  std::filesystem::create_directory(folder);
+  Read_Game(folder);
+  EXPECT_TRUE(Reported("Failed to load game from file " + folder));
   EXPECT_EQ(Snapshot(), before);
 }
 
