@@ -99,9 +99,7 @@ void CRoom::SetFlags(int32_t flags) {
   r_clearViewBackground = (flags & kFlagKeepOutsideViews) == 0;
 }
 
-bool CRoom::LoadFromStream(CStream& s) {
-  Clear();
-  if (s.ReadInteger() != kVersion) return false;
+void CRoom::ReadHead(CStream& s) {
   r_caption = s.ReadString();
   r_width = s.ReadInteger();
   r_height = s.ReadInteger();
@@ -110,6 +108,12 @@ bool CRoom::LoadFromStream(CStream& s) {
   r_color = s.ReadInteger();
   SetFlags(s.ReadInteger());
   r_code = s.ReadString();
+}
+
+bool CRoom::LoadFromStream(CStream& s) {
+  Clear();
+  if (s.ReadInteger() != kVersion) return false;
+  ReadHead(s);
   const int32_t backs = s.ReadInteger();
   for (int32_t i = 0; i < backs; ++i) {
     CBack b;
@@ -163,14 +167,7 @@ bool CRoom::LoadFromStream(CStream& s) {
 bool CRoom::LoadGameFromStream(CStream& s) {
   Clear();
   if (s.ReadInteger() != kSavedVersion) return false;
-  r_caption = s.ReadString();
-  r_width = s.ReadInteger();
-  r_height = s.ReadInteger();
-  r_speed = s.ReadInteger();
-  r_persistent = s.ReadBoolean();
-  r_color = s.ReadInteger();
-  SetFlags(s.ReadInteger());
-  r_code = s.ReadString();
+  ReadHead(s);
   const int32_t backs = s.ReadInteger();
   for (int32_t i = 0; i < backs; ++i) {
     CBack b;

@@ -139,6 +139,8 @@ public:
   int32_t r_lasttile;
 
 private:
+  // The fields the resource record and the saved record share, from the caption to the creation code.
+  void ReadHead(CStream& s);
   void RebuildLists();
   void AddToLists(CInstance* inst);
   int32_t Flags() const;
