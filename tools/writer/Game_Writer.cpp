@@ -14,20 +14,26 @@ void WriteEmptyNamedSection(CStream& s) {
   s.WriteInteger(0);
 }
 
-// A named-resource section: per slot a compressed block with the exists flag, the name and the record.
+// A section of slots: per slot a compressed block with the exists flag and, when it exists, the record.
 template <typename T, typename Write>
-void WriteNamedSection(CStream& s, const std::vector<std::optional<T>>& items, Write write) {
+void WriteSlots(CStream& s, const std::vector<std::optional<T>>& items, Write write) {
   s.WriteInteger(800);
   s.WriteInteger(int32_t(items.size()));
   for (const auto& item : items) {
     CStream block;
     block.WriteBoolean(item.has_value());
-    if (item) {
-      block.WriteString(item->name);
-      write(block, *item);
-    }
+    if (item) write(block, *item);
     s.WriteStreamC(block);
   }
+}
+
+// A named-resource section: the name stands before each record.
+template <typename T, typename Write>
+void WriteNamedSection(CStream& s, const std::vector<std::optional<T>>& items, Write write) {
+  WriteSlots(s, items, [&](CStream& block, const T& item) {
+    block.WriteString(item.name);
+    write(block, item);
+  });
 }
 
 void WritePath(CStream& s, const RPackPath& path) {
@@ -46,21 +52,12 @@ void WriteScript(CStream& s, const RPackScript& script) {
 }
 
 // Trigger records carry their name inside the record, so the section has no name per slot.
-void WriteTriggers(CStream& s, const std::vector<std::optional<RPackTrigger>>& triggers) {
+void WriteTrigger(CStream& s, const RPackTrigger& trigger) {
   s.WriteInteger(800);
-  s.WriteInteger(int32_t(triggers.size()));
-  for (const auto& trigger : triggers) {
-    CStream block;
-    block.WriteBoolean(trigger.has_value());
-    if (trigger) {
-      block.WriteInteger(800);
-      block.WriteString(trigger->name);
-      block.WriteString(trigger->condition);
-      block.WriteInteger(trigger->moment);
-      block.WriteString(trigger->constname);
-    }
-    s.WriteStreamC(block);
-  }
+  s.WriteString(trigger.name);
+  s.WriteString(trigger.condition);
+  s.WriteInteger(trigger.moment);
+  s.WriteString(trigger.constname);
 }
 
 void WriteAction(CStream& s, const RPackAction& action) {
@@ -150,7 +147,7 @@ void WriteRoom(CStream& s, const RPackRoom& room) {
 void WriteSections(CStream& s, const RGameProject& project) {
   const RGameData& game = project.gp_game;
   s.WriteInteger(700), s.WriteInteger(0); // extension packages
-  WriteTriggers(s, project.gp_triggers);
+  WriteSlots(s, project.gp_triggers, WriteTrigger);
   s.WriteInteger(800);
   s.WriteInteger(int32_t(game.gd_constants.size()));
   for (const auto& [name, value] : game.gd_constants) s.WriteString(name), s.WriteString(value);
