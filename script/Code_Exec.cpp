@@ -8,6 +8,8 @@
 #include "script/Variable_BuiltIn.h"
 #include "script/Variable_Class.h"
 
+#include <algorithm>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -179,17 +181,52 @@ bool SameCase(const RValue& a, const RValue& b) {
   return a.IsReal() ? a.Real() == b.Real() : a.Str() == b.Str();
 }
 
+// Runs code; selfvars are self's variables when the caller has them at hand, else null.
+bool Run(CInstance* self, CInstance* other, CVariableList* selfvars, const CCode& code, RValue& result);
+
+// Runs with up to this many declared locals keep them on the stack.
+constexpr size_t kInlineLocals = 4;
+
 class CRun {
 public:
-  CRun(CInstance* self, CInstance* other, const CCode& code, RValue& result)
-      : r_code(code), r_nodes(code.i_token.data()), r_self(self), r_other(other),
-        r_selfvars(&Host->Variables(*self)), r_result(result) {}
+  CRun(CInstance* self, CInstance* other, CVariableList* selfvars, const CCode& code, RValue& result)
+      : r_code(code), r_nodes(code.i_token.data()), r_self(self), r_other(other), r_selfvars(selfvars),
+        r_result(result) {
+    const size_t count = code.i_locals.size();
+    if (count <= kInlineLocals) {
+      r_localvars = reinterpret_cast<RVariable*>(r_inline);
+      for (size_t i = 0; i < count; ++i) new (r_localvars + i) RVariable();
+    } else {
+      r_heaplocals = std::make_unique<RVariable[]>(count);
+      r_localvars = r_heaplocals.get();
+    }
+  }
+  ~CRun() {
+    if (r_code.i_locals.size() <= kInlineLocals)
+      for (size_t i = 0; i < r_code.i_locals.size(); ++i) r_localvars[i].~RVariable();
+  }
+  CRun(const CRun&) = delete;
+  CRun& operator=(const CRun&) = delete;
 
   bool Eval(const RToken& n, RValue& out);
   int Exec(const RToken& n);
 
 private:
   const RToken& Child(const RToken& n, int32_t i) const { return r_nodes[n.items + i]; }
+  // A declared local by slot, null until written.
+  RVariable* Local(int32_t slot) { return r_localvars[slot].ind ? &r_localvars[slot] : nullptr; }
+  // A local by identifier, for scopes computed at run time; with create, made when missing.
+  RVariable* FindLocal(int32_t id, bool create) {
+    const std::vector<int32_t>& ids = r_code.i_locals;
+    if (auto it = std::find(ids.begin(), ids.end(), id); it != ids.end()) {
+      RVariable& var = r_localvars[it - ids.begin()];
+      return var.ind || create ? &var : nullptr;
+    }
+    if (RVariable* var = r_undeclared.Find(id); var || !create) return var;
+    RVariable& var = r_undeclared.v_vars.emplace_back();
+    var.ind = id;
+    return &var;
+  }
   bool Fail(int32_t position, std::string_view message) {
     RecordError(r_code, position, message);
     return false;
@@ -202,7 +239,6 @@ private:
   // The list that holds the variable of a reference when it is local, global, or a user variable of
   // self; null for every other owner and for built-in variables.
   [[gnu::always_inline]] CVariableList* StoredList(int32_t scope, int32_t id) {
-    if (scope == SCOPE_LOCAL) return r_haslocals ? &r_locals : nullptr; // the most frequent
     switch (scope) {
     case SCOPE_UNQUALIFIED:
       if (id < kBuiltinLimit) return nullptr;
@@ -214,29 +250,57 @@ private:
   }
   // The stored cell of a reference held in such a list, or null when it takes the general path.
   [[gnu::always_inline]] RValue* StoredCell(const RRef& ref, const RToken& node) {
+    if (ref.scope == SCOPE_LOCAL) {
+      RVariable* var = node.ind2 == SCOPE_LOCAL ? Local(node.slot) : FindLocal(ref.id, false);
+      return var ? const_cast<RValue*>(VariableCell(*var, ref.k)) : nullptr;
+    }
     CVariableList* list = StoredList(ref.scope, ref.id);
     if (!list) return nullptr;
     RVariable* var = list->Find(ref.id, node.slot);
     return var ? const_cast<RValue*>(VariableCell(*var, ref.k)) : nullptr;
   }
-  [[gnu::always_inline]] RValue* SimpleCell(const RToken& n) { return StoredCell(RRef{n.ind2, n.ind, 0}, n); }
-  // A simple variable that is a built-in variable of self, read through its getter (built-in names
-  // are never declared global); false when it is none or the getter refuses, for the general path.
-  [[gnu::always_inline]] bool SelfBuiltin(const RToken& n, RValue& out) {
-    if (n.ind >= kBuiltinLimit || (n.ind2 != SCOPE_UNQUALIFIED && n.ind2 != SCOPE_SELF)) return false;
+  // The stored cell of a simple variable, or null when it takes the general path.
+  [[gnu::always_inline]] RValue* SimpleCell(const RToken& n) {
+    CVariableList* list;
+    switch (n.run) {
+    case RUN_LOCAL: {
+      RVariable& var = r_localvars[n.slot];
+      return var.ind ? &var.simplevalue : nullptr;
+    }
+    case RUN_SELF: list = IsGlobalDeclared(n.ind) ? &GlobalVariables : r_selfvars; break;
+    case RUN_SELF_ONLY: list = r_selfvars; break;
+    case RUN_GLOBAL: list = &GlobalVariables; break;
+    case RUN_ARGUMENT: return &Arguments[n.slot];
+    default: return nullptr;
+    }
+    RVariable* var = list->Find(n.ind, n.slot);
+    return var ? &var->simplevalue : nullptr;
+  }
+  // A built-in variable of self read through its getter (built-in names are never declared global).
+  bool SelfBuiltin(const RToken& n, RValue& out) {
     const RBuiltinVariable* var = GetBuiltinVariable(n.ind);
-    return var && var->b_getter && var->b_getter(r_self, 0, out);
+    return (var && var->b_getter && var->b_getter(r_self, 0, out)) || Unknown(RRef{n.ind2, n.ind, 0}, n, out);
   }
   // The value of n without a copy when it is a constant or a stored simple variable, else n evaluated
   // into tmp; null on error. The pointer is only good until the next write to a variable.
   [[gnu::always_inline]] const RValue* Value(const RToken& n, RValue& tmp) {
-    if (n.kind == NODE_CONSTANT) return &n.value;
-    if (n.kind == NODE_SIMPLE_VARIABLE) {
+    if (n.run == RUN_CONSTANT) return &n.value;
+    if (n.run == RUN_LOCAL && r_localvars[n.slot].ind) return &r_localvars[n.slot].simplevalue;
+    if (n.run >= RUN_CALL_BUILTIN) return Eval(n, tmp) ? &tmp : nullptr;
+    return ValueOf(n, tmp);
+  }
+  [[gnu::noinline]] const RValue* ValueOf(const RToken& n, RValue& tmp) {
+    switch (n.run) {
+    case RUN_LOCAL:
+    case RUN_SELF:
+    case RUN_SELF_ONLY:
+    case RUN_GLOBAL:
+    case RUN_ARGUMENT:
       if (const RValue* cell = SimpleCell(n)) return cell;
-      if (SelfBuiltin(n, tmp)) return &tmp;
+      return Read(RRef{n.ind2, n.ind, 0}, n, tmp) ? &tmp : nullptr;
+    case RUN_VARIABLE: return VariableValue(n, tmp);
+    default: return Eval(n, tmp) ? &tmp : nullptr;
     }
-    if (n.kind == NODE_VARIABLE) return VariableValue(n, tmp);
-    return Eval(n, tmp) ? &tmp : nullptr;
   }
   // The stored cell of a variable reference, else its value read into tmp; null on error.
   [[gnu::always_inline]] const RValue* VariableValue(const RToken& n, RValue& tmp) {
@@ -259,21 +323,46 @@ private:
   }
   bool IndexOf(const RValue& v, int32_t position, int32_t& index);
   bool Read(const RRef& ref, const RToken& node, RValue& out);
+  // The end of a read that found no owner: the real 0 or the message.
+  bool Unknown(const RRef& ref, const RToken& node, RValue& out);
   bool ReadOwner(const RRef& ref, const RToken& node, RValue& out);
   bool Write(const RRef& ref, const RToken& node, const RValue& value);
-  bool Call(const RToken& n, RValue& out);
-  int Assign(const RToken& n);
-  int With(const RToken& n);
+  [[gnu::noinline]] bool Call(const RToken& n, RValue& out);
+  [[gnu::noinline]] bool CallScriptNode(const RToken& n, RValue& out);
+  [[gnu::noinline]] bool EvalSimple(const RToken& n, RValue& out);
+  [[gnu::noinline]] bool EvalVariable(const RToken& n, RValue& out);
+  [[gnu::noinline]] bool EvalUnary(const RToken& n, RValue& out);
+  // A binary operator; OP 0 takes the operator from the node.
+  template <int32_t OP>
+  [[gnu::noinline]] bool EvalBinary(const RToken& n, RValue& out);
+  [[gnu::noinline]] int ExecBlock(const RToken& n);
+  [[gnu::noinline]] int ExecIf(const RToken& n);
+  [[gnu::noinline]] int ExecWhile(const RToken& n);
+  [[gnu::noinline]] int ExecDo(const RToken& n);
+  [[gnu::noinline]] int ExecFor(const RToken& n);
+  [[gnu::noinline]] int ExecRepeat(const RToken& n);
+  [[gnu::noinline]] int Assign(const RToken& n);
+  // A compound assignment once its value is known: read, combine, write.
+  [[gnu::noinline]] int Combine(const RToken& n, const RRef& ref, const RValue& value);
+  [[gnu::noinline]] int AssignLocal(const RToken& n);
+  // OP 0 takes the operator from the node.
+  template <int32_t OP>
+  [[gnu::noinline]] int CombineLocal(const RToken& n);
+  [[gnu::noinline]] int With(const RToken& n);
   int WithOne(CInstance* inst, const RToken& body);
-  int Switch(const RToken& n);
+  [[gnu::noinline]] int Switch(const RToken& n);
 
   const CCode& r_code;
   const RToken* r_nodes;
   CInstance* r_self;
   CInstance* r_other;
   CVariableList* r_selfvars;
-  CVariableList r_locals;
-  bool r_haslocals = false;
+  // The declared locals, by slot: ind stays 0 until the variable is written.
+  RVariable* r_localvars;
+  alignas(RVariable) unsigned char r_inline[kInlineLocals * sizeof(RVariable)];
+  std::unique_ptr<RVariable[]> r_heaplocals;
+  // Locals that were never declared, reached through a computed local scope.
+  CVariableList r_undeclared;
   RValue& r_result;
 };
 
@@ -316,7 +405,12 @@ bool CRun::ReadOwner(const RRef& ref, const RToken& node, RValue& out) {
     if (IsGlobalDeclared(ref.id)) return ReadList(GlobalVariables, ref, node.slot, out);
     return ReadInstance(r_self, *r_selfvars, ref, node.slot, out);
   case SCOPE_SELF: return ReadInstance(r_self, *r_selfvars, ref, node.slot, out);
-  case SCOPE_LOCAL: return r_haslocals && ReadList(r_locals, ref, node.slot, out);
+  case SCOPE_LOCAL: {
+    RVariable* var = node.ind2 == SCOPE_LOCAL ? Local(node.slot) : FindLocal(ref.id, false);
+    const RValue* cell = var ? VariableCell(*var, ref.k) : nullptr;
+    if (cell) out = *cell;
+    return cell != nullptr;
+  }
   case SCOPE_GLOBAL: return ReadList(GlobalVariables, ref, node.slot, out);
   case SCOPE_OTHER: return ReadInstance(r_other, Host->Variables(*r_other), ref, node.slot, out);
   case SCOPE_NOONE: return false;
@@ -326,7 +420,10 @@ bool CRun::ReadOwner(const RRef& ref, const RToken& node, RValue& out) {
 }
 
 bool CRun::Read(const RRef& ref, const RToken& node, RValue& out) {
-  if (ReadOwner(ref, node, out)) return true;
+  return ReadOwner(ref, node, out) || Unknown(ref, node, out);
+}
+
+bool CRun::Unknown(const RRef& ref, const RToken& node, RValue& out) {
   if (TreatUninitializedAsZero) {
     out = RValue();
     return true;
@@ -345,10 +442,12 @@ bool CRun::Write(const RRef& ref, const RToken& node, const RValue& value) {
     }
     return WriteInstance(r_self, *r_selfvars, ref, node.slot, value);
   case SCOPE_SELF: return WriteInstance(r_self, *r_selfvars, ref, node.slot, value);
-  case SCOPE_LOCAL:
-    r_haslocals = true;
-    WriteList(r_locals, ref, node.slot, value);
+  case SCOPE_LOCAL: {
+    RVariable* var = node.ind2 == SCOPE_LOCAL ? &r_localvars[node.slot] : FindLocal(ref.id, true);
+    var->ind = ref.id;
+    VariableCellForWrite(*var, ref.k) = value;
     return true;
+  }
   case SCOPE_GLOBAL: WriteList(GlobalVariables, ref, node.slot, value); return true;
   case SCOPE_OTHER: return WriteInstance(r_other, Host->Variables(*r_other), ref, node.slot, value);
   case SCOPE_NOONE: return false;
@@ -362,7 +461,7 @@ bool CRun::Call(const RToken& n, RValue& out) {
   for (int32_t i = 0; i < argc; ++i)
     if (!Eval(Child(n, i), list.Add())) return false;
   RValue* args = list.Data();
-  if (n.ind < kFirstScriptFunction) {
+  if (n.run == RUN_CALL_BUILTIN) {
     const RFunction* f = GetBuiltinFunction(n.ind);
     if (!f || !f->f_routine) return Fail(n.position, "Internal Error: calling an unknown function.");
     RValue result;
@@ -370,58 +469,107 @@ bool CRun::Call(const RToken& n, RValue& out) {
     out = std::move(result);
     return true;
   }
-  if (n.ind < kFirstExtensionFunction)
-    return CallScript(n.ind - kFirstScriptFunction, r_self, r_other, out, true, args, argc);
   return Host->CallExtension(n.ind - kFirstExtensionFunction, r_self, r_other, argc, args, out);
 }
 
-bool CRun::Eval(const RToken& n, RValue& out) {
-  switch (n.kind) {
-  case NODE_CONSTANT: out = n.value; return true;
-  case NODE_SIMPLE_VARIABLE:
-    if (const RValue* cell = SimpleCell(n)) {
-      out = *cell;
-      return true;
-    }
-    if (SelfBuiltin(n, out)) return true;
-    return Read(RRef{n.ind2, n.ind, 0}, n, out);
-  case NODE_VARIABLE: {
-    const RValue* v = VariableValue(n, out);
-    if (v && v != &out) out = *v;
-    return v != nullptr;
+// The arguments go straight into the callee's slots, and the script runs for the same instances
+// without going through the host again.
+bool CRun::CallScriptNode(const RToken& n, RValue& out) {
+  CArgumentFrame frame;
+  const int32_t argc = n.itemnumb;
+  for (int32_t i = 0; i < argc; ++i)
+    if (!Eval(Child(n, i), frame.Slot(i))) return false;
+  const int32_t script = n.ind - kFirstScriptFunction;
+  const CCode* code = Host->ScriptCode(script);
+  if (!code) return false;
+  const std::string& name = Host->ScriptName(script);
+  frame.Enter(argc, name);
+  out = RValue();
+  bool ok = Run(r_self, r_other, r_selfvars, *code, out);
+  if (!ok) out = RValue(std::string_view("ERROR"));
+  return EndScriptCall(ok, name, *code, true, argc);
+}
+
+bool CRun::EvalSimple(const RToken& n, RValue& out) {
+  if (const RValue* cell = SimpleCell(n)) {
+    out = *cell;
+    return true;
   }
-  case NODE_FUNCTION: return Call(n, out);
-  case NODE_UNARY: {
-    const RToken& operand = Child(n, 0);
-    return Eval(operand, out) && UnaryOperation(r_code, operand.position, n.ind, out);
-  }
-  case NODE_BINARY: {
-    const RToken& right = Child(n, 1);
-    double result;
-    if (right.kind == NODE_CONSTANT || right.kind == NODE_SIMPLE_VARIABLE) {
-      // Reading the right operand changes nothing, so the left one may be used in place.
-      RValue ltmp, rtmp;
-      const RValue* l = Value(Child(n, 0), ltmp);
-      if (!l) return false;
-      const RValue* r = Value(right, rtmp);
-      if (!r) return false;
-      if (l->IsReal() && r->IsReal() && RealOperation(n.ind, l->Real(), r->Real(), result)) {
-        out.SetReal(result);
-        return true;
-      }
-      out = *l;
-      return BinaryOperation(r_code, right.position, n.ind, *r, out);
-    }
-    if (!Eval(Child(n, 0), out)) return false;
-    RValue tmp;
-    const RValue* r = Value(right, tmp);
+  return Unknown(RRef{n.ind2, n.ind, 0}, n, out);
+}
+
+bool CRun::EvalVariable(const RToken& n, RValue& out) {
+  const RValue* v = VariableValue(n, out);
+  if (v && v != &out) out = *v;
+  return v != nullptr;
+}
+
+bool CRun::EvalUnary(const RToken& n, RValue& out) {
+  const RToken& operand = Child(n, 0);
+  return Eval(operand, out) && UnaryOperation(r_code, operand.position, n.ind, out);
+}
+
+template <int32_t OP>
+bool CRun::EvalBinary(const RToken& n, RValue& out) {
+  const int32_t op = OP ? OP : n.ind;
+  const RToken& right = Child(n, 1);
+  double result;
+  if (right.run == RUN_CONSTANT || right.kind == NODE_SIMPLE_VARIABLE) {
+    // Reading the right operand changes nothing, so the left one may be used in place.
+    RValue ltmp, rtmp;
+    const RValue* l = Value(Child(n, 0), ltmp);
+    if (!l) return false;
+    const RValue* r = Value(right, rtmp);
     if (!r) return false;
-    if (out.IsReal() && r->IsReal() && RealOperation(n.ind, out.Real(), r->Real(), result)) {
+    if (l->IsReal() && r->IsReal() && RealOperation(op, l->Real(), r->Real(), result)) {
       out.SetReal(result);
       return true;
     }
+    out = *l;
     return BinaryOperation(r_code, right.position, n.ind, *r, out);
   }
+  if (!Eval(Child(n, 0), out)) return false;
+  RValue tmp;
+  const RValue* r = Value(right, tmp);
+  if (!r) return false;
+  if (out.IsReal() && r->IsReal() && RealOperation(op, out.Real(), r->Real(), result)) {
+    out.SetReal(result);
+    return true;
+  }
+  return BinaryOperation(r_code, right.position, n.ind, *r, out);
+}
+
+// Each kind has its own function, so that the common ones pay for nothing the others need.
+bool CRun::Eval(const RToken& n, RValue& out) {
+  switch (n.run) {
+  case RUN_CONSTANT: out = n.value; return true;
+  case RUN_LOCAL:
+  case RUN_SELF:
+  case RUN_SELF_ONLY:
+  case RUN_GLOBAL:
+  case RUN_ARGUMENT: return EvalSimple(n, out);
+  case RUN_BUILTIN: return SelfBuiltin(n, out);
+  case RUN_SIMPLE: return Read(RRef{n.ind2, n.ind, 0}, n, out);
+  case RUN_VARIABLE: return EvalVariable(n, out);
+  case RUN_CALL_SCRIPT: return CallScriptNode(n, out);
+  case RUN_CALL_BUILTIN:
+  case RUN_CALL_EXTENSION: return Call(n, out);
+  case RUN_UNARY: return EvalUnary(n, out);
+  case RUN_BINARY: return EvalBinary<0>(n, out);
+  case RUN_ADD: return EvalBinary<OP_PLUS>(n, out);
+  case RUN_SUBTRACT: return EvalBinary<OP_MINUS>(n, out);
+  case RUN_MULTIPLY: return EvalBinary<OP_TIMES>(n, out);
+  case RUN_DIVIDE: return EvalBinary<OP_DIVIDE>(n, out);
+  case RUN_DIV: return EvalBinary<OP_DIV>(n, out);
+  case RUN_MOD: return EvalBinary<OP_MOD>(n, out);
+  case RUN_LESS: return EvalBinary<OP_LESS>(n, out);
+  case RUN_LESS_EQUAL: return EvalBinary<OP_LESS_EQUAL>(n, out);
+  case RUN_EQUAL: return EvalBinary<OP_EQUAL2>(n, out);
+  case RUN_NOT_EQUAL: return EvalBinary<OP_NOT_EQUAL>(n, out);
+  case RUN_GREATER_EQUAL: return EvalBinary<OP_GREATER_EQUAL>(n, out);
+  case RUN_GREATER: return EvalBinary<OP_GREATER>(n, out);
+  case RUN_AND: return EvalBinary<OP_AND>(n, out);
+  case RUN_OR: return EvalBinary<OP_OR>(n, out);
   default: return Fail(n.position, "(Sub-)expression expected.");
   }
 }
@@ -431,30 +579,70 @@ int CRun::Assign(const RToken& n) {
   const RToken& expr = Child(n, 1);
   RRef ref{target.ind2, target.ind, 0};
   if (target.kind != NODE_SIMPLE_VARIABLE && !Reference(target, ref)) return EXEC_ERROR;
-  if (n.ind == SYM_ASSIGN) {
+  if (n.run == RUN_ASSIGN) {
     if (!Eval(expr, r_result)) return EXEC_ERROR;
-  } else {
-    RValue tmp;
-    const RValue* value = Value(expr, tmp);
-    if (!value) return EXEC_ERROR;
-    const int32_t op = CompoundOperator(n.ind);
-    double result;
-    // A stored real updated in place: the same read, combine and write, without the lookups.
-    if (target.kind == NODE_SIMPLE_VARIABLE && value->IsReal())
-      if (RValue* cell = SimpleCell(target);
-          cell && cell->IsReal() && RealOperation(op, cell->Real(), value->Real(), result)) {
-        cell->SetReal(result);
-        r_result.SetReal(result);
-        return EXEC_NORMAL;
-      }
-    if (!Read(ref, target, r_result)) return EXEC_ERROR;
-    if (r_result.IsReal() && value->IsReal() && RealOperation(op, r_result.Real(), value->Real(), result))
-      r_result.SetReal(result);
-    else if (!BinaryOperation(r_code, n.position, op, *value, r_result))
-      return EXEC_ERROR;
+    // Where the variable lives is decided after the value, which may have declared it global.
+    // Argument slots take the setter's path.
+    if (RValue* cell = target.run == RUN_ARGUMENT ? nullptr : SimpleCell(target)) {
+      *cell = r_result;
+      return EXEC_NORMAL;
+    }
+    if (!Write(ref, target, r_result)) return FailCode(n.position, "Cannot assign to the variable");
+    return EXEC_NORMAL;
   }
+  RValue tmp;
+  const RValue* value = Value(expr, tmp);
+  if (!value) return EXEC_ERROR;
+  const int32_t op = CompoundOperator(n.ind);
+  double result;
+  // A stored real updated in place: the same read, combine and write, without the lookups.
+  if (value->IsReal() && target.run != RUN_ARGUMENT)
+    if (RValue* cell = SimpleCell(target);
+        cell && cell->IsReal() && RealOperation(op, cell->Real(), value->Real(), result)) {
+      cell->SetReal(result);
+      r_result.SetReal(result);
+      return EXEC_NORMAL;
+    }
+  return Combine(n, ref, *value);
+}
+
+int CRun::Combine(const RToken& n, const RRef& ref, const RValue& value) {
+  const RToken& target = Child(n, 0);
+  const int32_t op = CompoundOperator(n.ind);
+  double result;
+  if (!Read(ref, target, r_result)) return EXEC_ERROR;
+  if (r_result.IsReal() && value.IsReal() && RealOperation(op, r_result.Real(), value.Real(), result))
+    r_result.SetReal(result);
+  else if (!BinaryOperation(r_code, n.position, op, value, r_result))
+    return EXEC_ERROR;
   if (!Write(ref, target, r_result)) return FailCode(n.position, "Cannot assign to the variable");
   return EXEC_NORMAL;
+}
+
+int CRun::AssignLocal(const RToken& n) {
+  const RToken& target = Child(n, 0);
+  if (!Eval(Child(n, 1), r_result)) return EXEC_ERROR;
+  RVariable& var = r_localvars[target.slot];
+  var.ind = target.ind;
+  var.simplevalue = r_result;
+  return EXEC_NORMAL;
+}
+
+template <int32_t OP>
+int CRun::CombineLocal(const RToken& n) {
+  const RToken& target = Child(n, 0);
+  RValue tmp;
+  const RValue* value = Value(Child(n, 1), tmp);
+  if (!value) return EXEC_ERROR;
+  RVariable& var = r_localvars[target.slot];
+  double result;
+  if (var.ind && var.simplevalue.IsReal() && value->IsReal() &&
+      RealOperation(OP ? OP : CompoundOperator(n.ind), var.simplevalue.Real(), value->Real(), result)) {
+    var.simplevalue.SetReal(result);
+    r_result.SetReal(result);
+    return EXEC_NORMAL;
+  }
+  return Combine(n, RRef{SCOPE_LOCAL, target.ind, 0}, *value);
 }
 
 int CRun::WithOne(CInstance* inst, const RToken& body) {
@@ -545,108 +733,116 @@ int CRun::Switch(const RToken& n) {
   return EXEC_NORMAL;
 }
 
+int CRun::ExecBlock(const RToken& n) {
+  for (int32_t i = 0; i < n.itemnumb; ++i)
+    if (int code = Exec(Child(n, i)); code != EXEC_NORMAL) return code;
+  return EXEC_NORMAL;
+}
+
+int CRun::ExecIf(const RToken& n) {
+  const RToken& cond = Child(n, 0);
+  bool taken;
+  {
+    // The condition's value ends here, so that the branch runs as a tail call.
+    RValue tmp;
+    const RValue* v = Value(cond, tmp);
+    if (!v) return EXEC_ERROR;
+    if (!v->IsReal()) return FailCode(cond.position, "Expression expected");
+    taken = IsTrue(v->Real());
+  }
+  if (taken) return Exec(Child(n, 1));
+  return n.itemnumb > 2 ? Exec(Child(n, 2)) : EXEC_NORMAL;
+}
+
+int CRun::ExecWhile(const RToken& n) {
+  const RToken &cond = Child(n, 0), &body = Child(n, 1);
+  for (RValue tmp;;) {
+    const RValue* v = Value(cond, tmp);
+    if (!v) return EXEC_ERROR;
+    if (!v->IsReal()) return FailCode(cond.position, "Boolean expression expected");
+    if (!IsTrue(v->Real())) return EXEC_NORMAL;
+    int code = Exec(body);
+    if (code == EXEC_BREAK) return EXEC_NORMAL;
+    if (code != EXEC_NORMAL && code != EXEC_CONTINUE) return code;
+  }
+}
+
+int CRun::ExecDo(const RToken& n) {
+  const RToken &body = Child(n, 0), &cond = Child(n, 1);
+  for (RValue v;;) {
+    int code = Exec(body);
+    if (code == EXEC_BREAK) return EXEC_NORMAL;
+    if (code != EXEC_NORMAL && code != EXEC_CONTINUE) return code;
+    if (!Eval(cond, v)) return EXEC_ERROR;
+    if (!v.IsReal()) return FailCode(cond.position, "Boolean expression expected");
+    if (IsTrue(v.Real())) return EXEC_NORMAL;
+  }
+}
+
+int CRun::ExecFor(const RToken& n) {
+  const RToken &cond = Child(n, 1), &step = Child(n, 2), &body = Child(n, 3);
+  int code = Exec(Child(n, 0));
+  for (RValue tmp; code == EXEC_NORMAL;) {
+    const RValue* v = Value(cond, tmp);
+    if (!v) return EXEC_ERROR;
+    if (!v->IsReal()) return FailCode(cond.position, "Expression expected");
+    if (!IsTrue(v->Real())) return EXEC_NORMAL;
+    int inner = Exec(body);
+    if (inner == EXEC_BREAK) return EXEC_NORMAL;
+    if (inner != EXEC_NORMAL && inner != EXEC_CONTINUE) return inner;
+    code = Exec(step);
+  }
+  return code;
+}
+
+int CRun::ExecRepeat(const RToken& n) {
+  const RToken& count = Child(n, 0);
+  RValue v;
+  if (!Eval(count, v)) return EXEC_ERROR;
+  if (!v.IsReal()) return FailCode(count.position, "Repeat count must be a number");
+  const RToken& body = Child(n, 1);
+  for (int64_t i = 0, times = RoundToInt64(v.Real()); i < times; ++i) {
+    int code = Exec(body);
+    if (code == EXEC_BREAK) return EXEC_NORMAL;
+    if (code != EXEC_NORMAL && code != EXEC_CONTINUE) return code;
+  }
+  return EXEC_NORMAL;
+}
+
 int CRun::Exec(const RToken& n) {
-  switch (n.kind) {
-  case NODE_BLOCK:
-    for (int32_t i = 0; i < n.itemnumb; ++i)
-      if (int code = Exec(Child(n, i)); code != EXEC_NORMAL) return code;
-    return EXEC_NORMAL;
-  case NODE_ASSIGN: return Assign(n);
-  case NODE_FUNCTION: return Call(n, r_result) ? EXEC_NORMAL : EXEC_ERROR;
-  case NODE_IF: {
-    const RToken& cond = Child(n, 0);
-    bool taken;
-    {
-      // The condition's value ends here, so that the branch runs as a tail call.
-      RValue tmp;
-      const RValue* v = Value(cond, tmp);
-      if (!v) return EXEC_ERROR;
-      if (!v->IsReal()) return FailCode(cond.position, "Expression expected");
-      taken = IsTrue(v->Real());
-    }
-    if (taken) return Exec(Child(n, 1));
-    return n.itemnumb > 2 ? Exec(Child(n, 2)) : EXEC_NORMAL;
-  }
-  case NODE_WHILE: {
-    const RToken &cond = Child(n, 0), &body = Child(n, 1);
-    for (RValue tmp;;) {
-      const RValue* v = Value(cond, tmp);
-      if (!v) return EXEC_ERROR;
-      if (!v->IsReal()) return FailCode(cond.position, "Boolean expression expected");
-      if (!IsTrue(v->Real())) return EXEC_NORMAL;
-      int code = Exec(body);
-      if (code == EXEC_BREAK) return EXEC_NORMAL;
-      if (code != EXEC_NORMAL && code != EXEC_CONTINUE) return code;
-    }
-  }
-  case NODE_DO: {
-    const RToken &body = Child(n, 0), &cond = Child(n, 1);
-    for (RValue v;;) {
-      int code = Exec(body);
-      if (code == EXEC_BREAK) return EXEC_NORMAL;
-      if (code != EXEC_NORMAL && code != EXEC_CONTINUE) return code;
-      if (!Eval(cond, v)) return EXEC_ERROR;
-      if (!v.IsReal()) return FailCode(cond.position, "Boolean expression expected");
-      if (IsTrue(v.Real())) return EXEC_NORMAL;
-    }
-  }
-  case NODE_FOR: {
-    const RToken &cond = Child(n, 1), &step = Child(n, 2), &body = Child(n, 3);
-    int code = Exec(Child(n, 0));
-    for (RValue tmp; code == EXEC_NORMAL;) {
-      const RValue* v = Value(cond, tmp);
-      if (!v) return EXEC_ERROR;
-      if (!v->IsReal()) return FailCode(cond.position, "Expression expected");
-      if (!IsTrue(v->Real())) return EXEC_NORMAL;
-      int inner = Exec(body);
-      if (inner == EXEC_BREAK) return EXEC_NORMAL;
-      if (inner != EXEC_NORMAL && inner != EXEC_CONTINUE) return inner;
-      code = Exec(step);
-    }
-    return code;
-  }
-  case NODE_REPEAT: {
-    const RToken& count = Child(n, 0);
-    RValue v;
-    if (!Eval(count, v)) return EXEC_ERROR;
-    if (!v.IsReal()) return FailCode(count.position, "Repeat count must be a number");
-    const RToken& body = Child(n, 1);
-    for (int64_t i = 0, times = RoundToInt64(v.Real()); i < times; ++i) {
-      int code = Exec(body);
-      if (code == EXEC_BREAK) return EXEC_NORMAL;
-      if (code != EXEC_NORMAL && code != EXEC_CONTINUE) return code;
-    }
-    return EXEC_NORMAL;
-  }
-  case NODE_WITH: return With(n);
-  case NODE_SWITCH: return Switch(n);
-  case NODE_CASE: return FailCode(n.position, "Case statement only allowed inside switch statement.");
-  case NODE_DEFAULT: return FailCode(n.position, "Default statement only allowed inside switch statement.");
-  case NODE_EXIT: return EXEC_EXIT;
-  case NODE_BREAK: return EXEC_BREAK;
-  case NODE_CONTINUE: return EXEC_CONTINUE;
-  case NODE_RETURN: return Eval(Child(n, 0), r_result) ? EXEC_EXIT : EXEC_ERROR;
-  case NODE_VAR: return EXEC_NORMAL;
-  case NODE_GLOBALVAR:
+  switch (n.run) {
+  case RUN_BLOCK: return ExecBlock(n);
+  case RUN_ASSIGN:
+  case RUN_COMPOUND: return Assign(n);
+  case RUN_ASSIGN_LOCAL: return AssignLocal(n);
+  case RUN_ADD_LOCAL: return CombineLocal<OP_PLUS>(n);
+  case RUN_SUBTRACT_LOCAL: return CombineLocal<OP_MINUS>(n);
+  case RUN_COMPOUND_LOCAL: return CombineLocal<0>(n);
+  case RUN_CALL_SCRIPT: return CallScriptNode(n, r_result) ? EXEC_NORMAL : EXEC_ERROR;
+  case RUN_CALL_BUILTIN:
+  case RUN_CALL_EXTENSION: return Call(n, r_result) ? EXEC_NORMAL : EXEC_ERROR;
+  case RUN_IF: return ExecIf(n);
+  case RUN_WHILE: return ExecWhile(n);
+  case RUN_DO: return ExecDo(n);
+  case RUN_FOR: return ExecFor(n);
+  case RUN_REPEAT: return ExecRepeat(n);
+  case RUN_WITH: return With(n);
+  case RUN_SWITCH: return Switch(n);
+  case RUN_CASE: return FailCode(n.position, "Case statement only allowed inside switch statement.");
+  case RUN_DEFAULT: return FailCode(n.position, "Default statement only allowed inside switch statement.");
+  case RUN_EXIT: return EXEC_EXIT;
+  case RUN_BREAK: return EXEC_BREAK;
+  case RUN_CONTINUE: return EXEC_CONTINUE;
+  case RUN_RETURN: return Eval(Child(n, 0), r_result) ? EXEC_EXIT : EXEC_ERROR;
+  case RUN_VAR: return EXEC_NORMAL;
+  case RUN_GLOBALVAR:
     for (int32_t i = 0; i < n.itemnumb; ++i) DeclareGlobal(Child(n, i).ind);
     return EXEC_NORMAL;
   default: return FailCode(n.position, "Statement expected.");
   }
 }
 
-} // namespace
-
-void SetCodeHost(CCodeHost* host) {
-  Host = host;
-}
-CCodeHost& CodeHost() {
-  return *Host;
-}
-bool HasCodeHost() {
-  return Host != nullptr;
-}
-
-bool RunCode(CInstance* self, CInstance* other, const CCode& code, RValue& result) {
+bool Run(CInstance* self, CInstance* other, CVariableList* selfvars, const CCode& code, RValue& result) {
   ClearError();
   if (!code.i_compiled) {
     RecordError(code, 1, "Internal Error: Executing non-compiled code.");
@@ -665,7 +861,7 @@ bool RunCode(CInstance* self, CInstance* other, const CCode& code, RValue& resul
     return false;
   }
   ++RunDepth;
-  CRun run(self, other, code, result);
+  CRun run(self, other, selfvars ? selfvars : &Host->Variables(*self), code, result);
   const RToken& root = code.Root();
   bool ok;
   if (code.i_kind == CCode::kExpression) {
@@ -680,6 +876,22 @@ bool RunCode(CInstance* self, CInstance* other, const CCode& code, RValue& resul
   }
   --RunDepth;
   return ok;
+}
+
+} // namespace
+
+void SetCodeHost(CCodeHost* host) {
+  Host = host;
+}
+CCodeHost& CodeHost() {
+  return *Host;
+}
+bool HasCodeHost() {
+  return Host != nullptr;
+}
+
+bool RunCode(CInstance* self, CInstance* other, const CCode& code, RValue& result) {
+  return Run(self, other, nullptr, code, result);
 }
 
 bool ReadVariableOf(int32_t scope, int32_t id, int32_t k, RValue& value) {

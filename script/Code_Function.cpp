@@ -7,6 +7,7 @@
 #include "script/Name_Map.h"
 
 #include <fmt/format.h>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,7 @@ RValue BaseArguments[kMaxArguments];
 
 RValue* Arguments = BaseArguments;
 int32_t ArgumentCount = 0;
+int32_t ArgumentsWritten = kMaxArguments;
 std::string_view CurrentScriptName = "<unknown>";
 bool StrictArgumentCount = true;
 
@@ -27,29 +29,25 @@ namespace {
 std::vector<RFunction> Functions;
 CNameMap FunctionIds;
 
-// The argument slots of one script call, all the real 0 at first. While the call runs they are the
-// current slots; when it ends, the caller's slots, count and name are current again.
-class CArgumentFrame {
-public:
-  CArgumentFrame() : a_caller(Arguments), a_count(ArgumentCount), a_name(CurrentScriptName) {
-    Arguments = a_slots;
-  }
-  ~CArgumentFrame() {
-    Arguments = a_caller;
-    ArgumentCount = a_count;
-    CurrentScriptName = a_name;
-  }
-  CArgumentFrame(const CArgumentFrame&) = delete;
-  CArgumentFrame& operator=(const CArgumentFrame&) = delete;
-
-private:
-  RValue a_slots[kMaxArguments];
-  RValue* a_caller;
-  int32_t a_count;
-  std::string_view a_name;
-};
+// Each frame's storage stays where it is while the pool grows.
+std::vector<std::unique_ptr<RValue[]>> FramePool;
+size_t FramesInUse = 0;
 
 } // namespace
+
+namespace detail {
+
+RValue* ClaimArgumentFrame() {
+  if (FramesInUse == FramePool.size()) FramePool.push_back(std::make_unique<RValue[]>(kMaxArguments));
+  return FramePool[FramesInUse++].get();
+}
+
+void ReleaseArgumentFrame(RValue* slots, int32_t written) {
+  for (int32_t i = 0; i < written; ++i) slots[i].SetReal(0);
+  --FramesInUse;
+}
+
+} // namespace detail
 
 void RegisterFunction(std::string_view name, TFunctionRoutine routine, int32_t argcount) {
   std::string cut(name.substr(0, 64));
@@ -70,18 +68,20 @@ bool CallScript(int32_t n, CInstance* self, CInstance* other, RValue& result, bo
   const CCode* code = CodeHost().ScriptCode(n);
   if (!code) return false;
   CArgumentFrame frame;
+  for (int32_t i = 0; i < count; ++i) frame.Slot(i).Swap(args[i]);
   const std::string& name = CodeHost().ScriptName(n);
-  ArgumentCount = count;
-  CurrentScriptName = name;
-  for (int32_t i = 0; i < count; ++i) Arguments[i].Swap(args[i]); // the frame's slots were all 0
+  frame.Enter(count, name);
   result = RValue();
-  bool ok = RunCodeOrError(self, other, *code, result);
+  return EndScriptCall(RunCodeOrError(self, other, *code, result), name, *code, check, count);
+}
+
+bool EndScriptCall(bool ok, std::string_view name, const CCode& code, bool check, int32_t count) {
   if (!ok) ErrorText = fmt::format("In script {}:\r{}", name, ErrorText);
-  if (check && StrictArgumentCount && (code->i_ArgArray ? count < code->i_Args : count != code->i_Args)) {
+  if (check && StrictArgumentCount && (code.i_ArgArray ? count < code.i_Args : count != code.i_Args)) {
     ErrorText =
         fmt::format("Illegal argument count calling script \"{}\".\rScript requires {}{} arguments, {} "
                     "have been supplied.",
-                    name, code->i_ArgArray ? "at least " : "", code->i_Args, count);
+                    name, code.i_ArgArray ? "at least " : "", code.i_Args, count);
     ErrorPending = true;
     ok = false;
   }

@@ -22,6 +22,7 @@ bool CCode::Compile() {
   if (!ReadTokens(*this, lexed) || !ConvertTokens(*this, lexed, tokens) ||
       !ParseTokens(*this, tokens, tree) || !FinishTree(*this, tree)) {
     i_token.clear();
+    i_locals.clear();
     i_Args = 0;
     i_ArgArray = false;
     return false;

@@ -85,17 +85,29 @@ int32_t TruncatedQuotient(double l, double r);
   case 222: result = static_cast<double>(detail::Shift(RoundToInt64(l), r, false)); return true;
   }
   // A double difference well beyond the tolerance decides like the extended one; only near-equal
-  // operands need extended precision.
-  long double d = l - r;
-  if (!(d > 1e-12 || d < -1e-12)) d = static_cast<long double>(l) - r;
+  // (or unordered) operands need extended precision.
+  int order;
+  if (const double d = l - r; d > 1e-12) {
+    order = 1;
+  } else if (d < -1e-12) {
+    order = -1;
+  } else {
+    const long double x = static_cast<long double>(l) - r;
+    if (x != x) { // NaN compares false every way
+      if (op < 101 || (op > 101 && op < 204) || op > 209) return false;
+      result = 0;
+      return true;
+    }
+    order = x < -e ? -1 : x > e ? 1 : 0;
+  }
   switch (op) {
   case 101:
-  case 206: result = -e < d && d < e; return true;
-  case 207: result = d < -e || d > e; return true;
-  case 204: result = d < -e; return true;
-  case 205: result = d <= e; return true;
-  case 208: result = d >= -e; return true;
-  case 209: result = d > e; return true;
+  case 206: result = order == 0; return true;
+  case 207: result = order != 0; return true;
+  case 204: result = order < 0; return true;
+  case 205: result = order <= 0; return true;
+  case 208: result = order >= 0; return true;
+  case 209: result = order > 0; return true;
   default: return false;
   }
 }

@@ -2,8 +2,12 @@
 
 #include "script/Code_Error.h"
 #include "script/Code_Main.h"
+#include "script/Code_Names.h"
 #include "script/Code_Operator.h"
+#include "script/Variable_BuiltIn.h"
 #include "script/Variable_Class.h"
+
+#include <algorithm>
 
 namespace vl {
 
@@ -106,12 +110,114 @@ void Layout(RParseTree& tree, std::vector<RToken>& out) {
   }
 }
 
+// argument0..argument15 as a built-in variable: its number, else -1.
+int32_t ArgumentNumber(int32_t id) {
+  const RBuiltinVariable* var = GetBuiltinVariable(id);
+  if (!var) return -1;
+  std::string_view name = var->b_name;
+  constexpr std::string_view prefix = "argument";
+  if (name.size() < prefix.size() + 1 || name.size() > prefix.size() + 2 || !name.starts_with(prefix))
+    return -1;
+  int32_t n = 0;
+  for (char c : name.substr(prefix.size())) {
+    if (c < '0' || c > '9') return -1;
+    n = n * 10 + (c - '0');
+  }
+  return name.size() == prefix.size() + 2 && (name[prefix.size()] == '0' || n >= kMaxArguments) ? -1 : n;
+}
+
+uint8_t SimpleRun(RToken& node) {
+  const bool builtin = node.ind < kFirstUserVariable;
+  switch (node.ind2) {
+  case SCOPE_LOCAL: return RUN_LOCAL;
+  case SCOPE_GLOBAL: return RUN_GLOBAL;
+  case SCOPE_UNQUALIFIED:
+  case SCOPE_SELF:
+    if (!builtin) return node.ind2 == SCOPE_SELF ? RUN_SELF_ONLY : RUN_SELF;
+    if (int32_t n = ArgumentNumber(node.ind); n >= 0) {
+      node.slot = n;
+      return RUN_ARGUMENT;
+    }
+    return RUN_BUILTIN;
+  default: return RUN_SIMPLE;
+  }
+}
+
+uint8_t BinaryRun(int32_t op) {
+  switch (op) {
+  case OP_PLUS: return RUN_ADD;
+  case OP_MINUS: return RUN_SUBTRACT;
+  case OP_TIMES: return RUN_MULTIPLY;
+  case OP_DIVIDE: return RUN_DIVIDE;
+  case OP_DIV: return RUN_DIV;
+  case OP_MOD: return RUN_MOD;
+  case OP_LESS: return RUN_LESS;
+  case OP_LESS_EQUAL: return RUN_LESS_EQUAL;
+  case OP_EQUAL:
+  case OP_EQUAL2: return RUN_EQUAL;
+  case OP_NOT_EQUAL: return RUN_NOT_EQUAL;
+  case OP_GREATER_EQUAL: return RUN_GREATER_EQUAL;
+  case OP_GREATER: return RUN_GREATER;
+  case OP_AND: return RUN_AND;
+  case OP_OR: return RUN_OR;
+  default: return RUN_BINARY;
+  }
+}
+
+uint8_t RunOf(RToken& node) {
+  switch (node.kind) {
+  case NODE_CONSTANT: return RUN_CONSTANT;
+  case NODE_SIMPLE_VARIABLE: return SimpleRun(node);
+  case NODE_VARIABLE: return RUN_VARIABLE;
+  case NODE_FUNCTION:
+    return node.ind < kFirstScriptFunction      ? RUN_CALL_BUILTIN
+           : node.ind < kFirstExtensionFunction ? RUN_CALL_SCRIPT
+                                                : RUN_CALL_EXTENSION;
+  case NODE_UNARY: return RUN_UNARY;
+  case NODE_BINARY: return BinaryRun(node.ind);
+  case NODE_BLOCK: return RUN_BLOCK;
+  case NODE_ASSIGN: return node.ind == SYM_ASSIGN ? RUN_ASSIGN : RUN_COMPOUND;
+  case NODE_IF: return RUN_IF;
+  case NODE_WHILE: return RUN_WHILE;
+  case NODE_DO: return RUN_DO;
+  case NODE_FOR: return RUN_FOR;
+  case NODE_REPEAT: return RUN_REPEAT;
+  case NODE_WITH: return RUN_WITH;
+  case NODE_SWITCH: return RUN_SWITCH;
+  case NODE_CASE: return RUN_CASE;
+  case NODE_DEFAULT: return RUN_DEFAULT;
+  case NODE_EXIT: return RUN_EXIT;
+  case NODE_BREAK: return RUN_BREAK;
+  case NODE_CONTINUE: return RUN_CONTINUE;
+  case NODE_RETURN: return RUN_RETURN;
+  case NODE_VAR: return RUN_VAR;
+  case NODE_GLOBALVAR: return RUN_GLOBALVAR;
+  default: return RUN_NONE;
+  }
+}
+
 } // namespace
 
 bool FinishTree(CCode& code, RParseTree& tree) {
   CFinisher finisher(code, tree);
   if (!finisher.Visit(tree.t_root)) return false;
   Layout(tree, code.i_token);
+  // Declared locals get a slot each; their references keep it in place of the lookup hint.
+  code.i_locals.clear();
+  for (RToken& node : code.i_token) {
+    node.run = RunOf(node);
+    if (node.ind2 != SCOPE_LOCAL || (node.kind != NODE_SIMPLE_VARIABLE && node.kind != NODE_VARIABLE))
+      continue;
+    auto it = std::find(code.i_locals.begin(), code.i_locals.end(), node.ind);
+    node.slot = static_cast<int32_t>(it - code.i_locals.begin());
+    if (it == code.i_locals.end()) code.i_locals.push_back(node.ind);
+  }
+  for (RToken& node : code.i_token)
+    if (node.kind == NODE_ASSIGN && code.i_token[node.items].run == RUN_LOCAL)
+      node.run = node.ind == SYM_ASSIGN       ? RUN_ASSIGN_LOCAL
+                 : node.ind == SYM_ADD_ASSIGN ? RUN_ADD_LOCAL
+                 : node.ind == SYM_SUB_ASSIGN ? RUN_SUBTRACT_LOCAL
+                                              : RUN_COMPOUND_LOCAL;
   return true;
 }
 

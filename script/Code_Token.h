@@ -138,6 +138,63 @@ struct RCodeToken {
   RValue value;
 };
 
+// What the interpreter does with a node, chosen once after compiling (dense, for one jump table).
+enum : uint8_t {
+  RUN_NONE = 0, // no expression or statement: reported when run
+  // Expressions. Simple variables by where they live.
+  RUN_CONSTANT,
+  RUN_LOCAL,
+  RUN_SELF,      // unqualified user variable: self's, or global when declared so
+  RUN_SELF_ONLY, // self.name
+  RUN_GLOBAL,
+  RUN_ARGUMENT, // argument0..15; slot holds the number
+  RUN_BUILTIN,  // a built-in variable of self
+  RUN_SIMPLE,   // any other simple variable
+  RUN_VARIABLE, // array element or computed scope
+  RUN_CALL_BUILTIN,
+  RUN_CALL_SCRIPT,
+  RUN_CALL_EXTENSION,
+  RUN_UNARY,
+  RUN_BINARY, // an operator without its own kind below
+  RUN_ADD,
+  RUN_SUBTRACT,
+  RUN_MULTIPLY,
+  RUN_DIVIDE,
+  RUN_DIV,
+  RUN_MOD,
+  RUN_LESS,
+  RUN_LESS_EQUAL,
+  RUN_EQUAL,
+  RUN_NOT_EQUAL,
+  RUN_GREATER_EQUAL,
+  RUN_GREATER,
+  RUN_AND,
+  RUN_OR,
+  // Statements.
+  RUN_BLOCK,
+  RUN_ASSIGN,
+  RUN_COMPOUND,
+  RUN_ASSIGN_LOCAL, // to a simple local
+  RUN_ADD_LOCAL,    // += to a simple local
+  RUN_SUBTRACT_LOCAL,
+  RUN_COMPOUND_LOCAL,
+  RUN_IF,
+  RUN_WHILE,
+  RUN_DO,
+  RUN_FOR,
+  RUN_REPEAT,
+  RUN_WITH,
+  RUN_SWITCH,
+  RUN_CASE,
+  RUN_DEFAULT,
+  RUN_EXIT,
+  RUN_BREAK,
+  RUN_CONTINUE,
+  RUN_RETURN,
+  RUN_VAR,
+  RUN_GLOBALVAR,
+};
+
 // One tree node. The tree is an array; the children of a node are the itemnumb nodes from index
 // items on, and the root is node 0.
 struct RToken {
@@ -147,8 +204,10 @@ struct RToken {
   int32_t position = 0;
   int32_t items = 0;
   int32_t itemnumb = 0;
-  // Where a variable access last found its variable in a list; only a hint, checked on use.
+  // Where a variable access last found its variable in a list (only a hint, checked on use), or the
+  // argument number of RUN_ARGUMENT.
   mutable int32_t slot = 0;
+  uint8_t run = RUN_NONE;
   RValue value;
 };
 

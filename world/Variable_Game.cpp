@@ -118,7 +118,7 @@ bool GetArgumentN(CInstance*, int32_t, RValue& v) {
 }
 template <int N>
 bool SetArgumentN(CInstance*, int32_t, const RValue& v) {
-  Arguments[N] = v;
+  ArgumentForWrite(N) = v;
   return true;
 }
 
@@ -191,7 +191,7 @@ const RGameVariable kGameVariables[] = {
     {"argument15", GetArgumentN<15>, SetArgumentN<15>},
     {"argument", GetArgument,
      [](CInstance*, int32_t k, const RValue& v) {
-       Arguments[ArgumentSlot(k)] = v;
+       ArgumentForWrite(int32_t(ArgumentSlot(k))) = v;
        return true;
      }},
     {"argument_count", VL_GET(ArgumentCount), nullptr},

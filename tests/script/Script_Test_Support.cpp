@@ -112,7 +112,7 @@ bool GetArgument(CInstance*, int32_t k, RValue& v) {
   return true;
 }
 bool SetArgument(CInstance*, int32_t k, const RValue& v) {
-  Arguments[Slot(k)] = v;
+  ArgumentForWrite(Slot(k)) = v;
   return true;
 }
 template <int N>
@@ -122,7 +122,7 @@ bool GetArgumentN(CInstance*, int32_t, RValue& v) {
 }
 template <int N>
 bool SetArgumentN(CInstance*, int32_t, const RValue& v) {
-  Arguments[N] = v;
+  ArgumentForWrite(N) = v;
   return true;
 }
 template <int... N>
