@@ -185,25 +185,18 @@ bool SameCase(const RValue& a, const RValue& b) {
 bool Run(CInstance* self, CInstance* other, CVariableList* selfvars, const CCode& code, RValue& result);
 
 // Runs with up to this many declared locals keep them on the stack.
-constexpr size_t kInlineLocals = 4;
+constexpr int32_t kInlineLocals = 4;
 
 class CRun {
 public:
   CRun(CInstance* self, CInstance* other, CVariableList* selfvars, const CCode& code, RValue& result)
-      : r_code(code), r_nodes(code.i_token.data()), r_self(self), r_other(other), r_selfvars(selfvars),
-        r_result(result) {
-    const size_t count = code.i_locals.size();
-    if (count <= kInlineLocals) {
-      r_localvars = reinterpret_cast<RVariable*>(r_inline);
-      for (size_t i = 0; i < count; ++i) new (r_localvars + i) RVariable();
-    } else {
-      r_heaplocals = std::make_unique<RVariable[]>(count);
-      r_localvars = r_heaplocals.get();
-    }
+      : r_code(code), r_self(self), r_other(other), r_selfvars(selfvars),
+        r_localcount(static_cast<int32_t>(code.i_locals.size())), r_result(result) {
+    if (r_localcount) MakeLocals();
   }
   ~CRun() {
-    if (r_code.i_locals.size() <= kInlineLocals)
-      for (size_t i = 0; i < r_code.i_locals.size(); ++i) r_localvars[i].~RVariable();
+    if (r_localcount && r_localcount <= kInlineLocals)
+      for (int32_t i = 0; i < r_localcount; ++i) r_localvars[i].~RVariable();
   }
   CRun(const CRun&) = delete;
   CRun& operator=(const CRun&) = delete;
@@ -212,7 +205,17 @@ public:
   int Exec(const RToken& n);
 
 private:
-  const RToken& Child(const RToken& n, int32_t i) const { return r_nodes[n.items + i]; }
+  static const RToken& Child(const RToken& n, int32_t i) { return n.children[i]; }
+  [[gnu::noinline]] void MakeLocals() {
+    if (r_localcount <= kInlineLocals) {
+      r_localvars = reinterpret_cast<RVariable*>(r_inline);
+      for (int32_t i = 0; i < r_localcount; ++i) new (r_localvars + i) RVariable();
+    } else {
+      r_extra = std::make_unique<RRunExtra>();
+      r_extra->e_locals = std::make_unique<RVariable[]>(size_t(r_localcount));
+      r_localvars = r_extra->e_locals.get();
+    }
+  }
   // A declared local by slot, null until written.
   RVariable* Local(int32_t slot) { return r_localvars[slot].ind ? &r_localvars[slot] : nullptr; }
   // A local by identifier, for scopes computed at run time; with create, made when missing.
@@ -222,8 +225,13 @@ private:
       RVariable& var = r_localvars[it - ids.begin()];
       return var.ind || create ? &var : nullptr;
     }
-    if (RVariable* var = r_undeclared.Find(id); var || !create) return var;
-    RVariable& var = r_undeclared.v_vars.emplace_back();
+    if (!r_extra) {
+      if (!create) return nullptr;
+      r_extra = std::make_unique<RRunExtra>();
+    }
+    CVariableList& undeclared = r_extra->e_undeclared;
+    if (RVariable* var = undeclared.Find(id); var || !create) return var;
+    RVariable& var = undeclared.v_vars.emplace_back();
     var.ind = id;
     return &var;
   }
@@ -277,7 +285,7 @@ private:
     return var ? &var->simplevalue : nullptr;
   }
   // A built-in variable of self read through its getter (built-in names are never declared global).
-  bool SelfBuiltin(const RToken& n, RValue& out) {
+  [[gnu::noinline]] bool SelfBuiltin(const RToken& n, RValue& out) {
     const RBuiltinVariable* var = GetBuiltinVariable(n.ind);
     return (var && var->b_getter && var->b_getter(r_self, 0, out)) || Unknown(RRef{n.ind2, n.ind, 0}, n, out);
   }
@@ -286,6 +294,7 @@ private:
   [[gnu::always_inline]] const RValue* Value(const RToken& n, RValue& tmp) {
     if (n.run == RUN_CONSTANT) return &n.value;
     if (n.run == RUN_LOCAL && r_localvars[n.slot].ind) return &r_localvars[n.slot].simplevalue;
+    if (n.run == RUN_ARGUMENT) return &Arguments[n.slot];
     if (n.run >= RUN_CALL_BUILTIN) return Eval(n, tmp) ? &tmp : nullptr;
     return ValueOf(n, tmp);
   }
@@ -310,18 +319,26 @@ private:
     return Read(ref, n, tmp) ? &tmp : nullptr;
   }
   bool Reference(const RToken& n, RRef& ref);
-  // Whole numbers within a row, the usual indices, skip rounding and the range messages.
+  // Whole numbers within a row, the usual indices, skip rounding and the range messages; a local or a
+  // constant index is read in place.
+  static bool PlainIndex(const RValue& v, int32_t& index) {
+    const double d = v.Real();
+    if (!v.IsReal() || !(d >= 0 && d < kArrayRow) || double(int32_t(d)) != d) return false;
+    index = int32_t(d);
+    return true;
+  }
   [[gnu::always_inline]] bool Index(const RToken& n, int32_t& index) {
+    if (n.run == RUN_LOCAL && r_localvars[n.slot].ind && PlainIndex(r_localvars[n.slot].simplevalue, index))
+      return true;
+    if (n.run == RUN_CONSTANT && PlainIndex(n.value, index)) return true;
+    return IndexOf(n, index);
+  }
+  [[gnu::noinline]] bool IndexOf(const RToken& n, int32_t& index) {
     RValue tmp;
     const RValue* v = Value(n, tmp);
-    if (!v) return false;
-    if (const double d = v->Real(); v->IsReal() && d >= 0 && d < kArrayRow && double(int32_t(d)) == d) {
-      index = int32_t(d);
-      return true;
-    }
-    return IndexOf(*v, n.position, index);
+    return v && (PlainIndex(*v, index) || IndexValue(*v, n.position, index));
   }
-  bool IndexOf(const RValue& v, int32_t position, int32_t& index);
+  bool IndexValue(const RValue& v, int32_t position, int32_t& index);
   bool Read(const RRef& ref, const RToken& node, RValue& out);
   // The end of a read that found no owner: the real 0 or the message.
   bool Unknown(const RRef& ref, const RToken& node, RValue& out);
@@ -329,13 +346,24 @@ private:
   bool Write(const RRef& ref, const RToken& node, const RValue& value);
   [[gnu::noinline]] bool Call(const RToken& n, RValue& out);
   [[gnu::noinline]] bool CallScriptNode(const RToken& n, RValue& out);
+  [[gnu::noinline]] bool EvalConstant(const RToken& n, RValue& out);
   [[gnu::noinline]] bool EvalSimple(const RToken& n, RValue& out);
+  [[gnu::noinline]] bool EvalOwned(const RToken& n, RValue& out);
+  [[gnu::noinline]] bool NoExpression(const RToken& n);
   [[gnu::noinline]] bool EvalVariable(const RToken& n, RValue& out);
   [[gnu::noinline]] bool EvalUnary(const RToken& n, RValue& out);
   // A binary operator; OP 0 takes the operator from the node.
   template <int32_t OP>
   [[gnu::noinline]] bool EvalBinary(const RToken& n, RValue& out);
+  // The truth of a condition: 1 or 0, or -1 on error (message when the value is no real).
+  int Truth(const RToken& cond, std::string_view message);
+  template <int32_t OP>
+  int CompareTruth(const RToken& cond);
   [[gnu::noinline]] int ExecBlock(const RToken& n);
+  [[gnu::noinline]] int ExecCall(const RToken& n);
+  [[gnu::noinline]] int ExecReturn(const RToken& n);
+  [[gnu::noinline]] int ExecGlobalVar(const RToken& n);
+  [[gnu::noinline]] int NoStatement(const RToken& n);
   [[gnu::noinline]] int ExecIf(const RToken& n);
   [[gnu::noinline]] int ExecWhile(const RToken& n);
   [[gnu::noinline]] int ExecDo(const RToken& n);
@@ -353,20 +381,24 @@ private:
   [[gnu::noinline]] int Switch(const RToken& n);
 
   const CCode& r_code;
-  const RToken* r_nodes;
   CInstance* r_self;
   CInstance* r_other;
   CVariableList* r_selfvars;
   // The declared locals, by slot: ind stays 0 until the variable is written.
-  RVariable* r_localvars;
+  int32_t r_localcount;
+  RVariable* r_localvars = nullptr;
   alignas(RVariable) unsigned char r_inline[kInlineLocals * sizeof(RVariable)];
-  std::unique_ptr<RVariable[]> r_heaplocals;
-  // Locals that were never declared, reached through a computed local scope.
-  CVariableList r_undeclared;
+  // What few runs need: many locals, and locals that were never declared, reached through a
+  // computed local scope.
+  struct RRunExtra {
+    std::unique_ptr<RVariable[]> e_locals;
+    CVariableList e_undeclared;
+  };
+  std::unique_ptr<RRunExtra> r_extra;
   RValue& r_result;
 };
 
-bool CRun::IndexOf(const RValue& v, int32_t position, int32_t& index) {
+bool CRun::IndexValue(const RValue& v, int32_t position, int32_t& index) {
   if (!v.IsReal()) return Fail(position, "Wrong type of array index");
   int64_t i = RoundToInt64(v.Real());
   if (i < 0) return Fail(position, "Negative array index");
@@ -485,7 +517,20 @@ bool CRun::CallScriptNode(const RToken& n, RValue& out) {
   const std::string& name = Host->ScriptName(script);
   frame.Enter(argc, name);
   out = RValue();
-  bool ok = Run(r_self, r_other, r_selfvars, *code, out);
+  bool ok;
+  if (code->i_compiled && code->i_kind == CCode::kCode && code->Root().run == RUN_BLOCK &&
+      RunDepth < kMaxRunDepth) {
+    // What Run does for a script body, without the checks that cannot fail here.
+    ErrorPending = false;
+    ErrorText.clear();
+    ++RunDepth;
+    CRun callee(r_self, r_other, r_selfvars, *code, out);
+    ok = callee.ExecBlock(code->Root()) != EXEC_ERROR;
+    --RunDepth;
+  } else {
+    ok = Run(r_self, r_other, r_selfvars, *code, out);
+  }
+  if (ok && (!StrictArgumentCount || argc == code->i_Args)) return true; // the usual outcome
   if (!ok) out = RValue(std::string_view("ERROR"));
   return EndScriptCall(ok, name, *code, true, argc);
 }
@@ -539,17 +584,31 @@ bool CRun::EvalBinary(const RToken& n, RValue& out) {
   return BinaryOperation(r_code, right.position, n.ind, *r, out);
 }
 
-// Each kind has its own function, so that the common ones pay for nothing the others need.
+bool CRun::EvalConstant(const RToken& n, RValue& out) {
+  out = n.value;
+  return true;
+}
+
+bool CRun::EvalOwned(const RToken& n, RValue& out) {
+  return Read(RRef{n.ind2, n.ind, 0}, n, out);
+}
+
+bool CRun::NoExpression(const RToken& n) {
+  return Fail(n.position, "(Sub-)expression expected.");
+}
+
+// Each kind has its own function, so that the common ones pay for nothing the others need, and
+// the dispatch itself needs no stack frame.
 bool CRun::Eval(const RToken& n, RValue& out) {
   switch (n.run) {
-  case RUN_CONSTANT: out = n.value; return true;
+  case RUN_CONSTANT: return EvalConstant(n, out);
   case RUN_LOCAL:
   case RUN_SELF:
   case RUN_SELF_ONLY:
   case RUN_GLOBAL:
   case RUN_ARGUMENT: return EvalSimple(n, out);
   case RUN_BUILTIN: return SelfBuiltin(n, out);
-  case RUN_SIMPLE: return Read(RRef{n.ind2, n.ind, 0}, n, out);
+  case RUN_SIMPLE: return EvalOwned(n, out);
   case RUN_VARIABLE: return EvalVariable(n, out);
   case RUN_CALL_SCRIPT: return CallScriptNode(n, out);
   case RUN_CALL_BUILTIN:
@@ -570,7 +629,7 @@ bool CRun::Eval(const RToken& n, RValue& out) {
   case RUN_GREATER: return EvalBinary<OP_GREATER>(n, out);
   case RUN_AND: return EvalBinary<OP_AND>(n, out);
   case RUN_OR: return EvalBinary<OP_OR>(n, out);
-  default: return Fail(n.position, "(Sub-)expression expected.");
+  default: return NoExpression(n);
   }
 }
 
@@ -733,6 +792,44 @@ int CRun::Switch(const RToken& n) {
   return EXEC_NORMAL;
 }
 
+// A comparison of two operands read in place decides without making its value.
+template <int32_t OP>
+int CRun::CompareTruth(const RToken& cond) {
+  const RToken& right = Child(cond, 1);
+  RValue ltmp, rtmp;
+  const RValue* l = Value(Child(cond, 0), ltmp);
+  if (!l) return -1;
+  const RValue* r = Value(right, rtmp);
+  if (!r) return -1;
+  double result;
+  if (l->IsReal() && r->IsReal() && RealOperation(OP, l->Real(), r->Real(), result)) return IsTrue(result);
+  RValue v = *l;
+  if (!BinaryOperation(r_code, right.position, cond.ind, *r, v)) return -1;
+  return IsTrue(v.Real()); // comparisons give reals
+}
+
+[[gnu::always_inline]] inline int CRun::Truth(const RToken& cond, std::string_view message) {
+  const uint8_t rightrun = cond.run >= RUN_LESS && cond.run <= RUN_GREATER ? Child(cond, 1).run : RUN_NONE;
+  if (rightrun == RUN_CONSTANT || rightrun == RUN_LOCAL) {
+    switch (cond.run) {
+    case RUN_LESS: return CompareTruth<OP_LESS>(cond);
+    case RUN_LESS_EQUAL: return CompareTruth<OP_LESS_EQUAL>(cond);
+    case RUN_EQUAL: return CompareTruth<OP_EQUAL2>(cond);
+    case RUN_NOT_EQUAL: return CompareTruth<OP_NOT_EQUAL>(cond);
+    case RUN_GREATER_EQUAL: return CompareTruth<OP_GREATER_EQUAL>(cond);
+    default: return CompareTruth<OP_GREATER>(cond);
+    }
+  }
+  RValue tmp;
+  const RValue* v = Value(cond, tmp);
+  if (!v) return -1;
+  if (!v->IsReal()) {
+    Fail(cond.position, message);
+    return -1;
+  }
+  return IsTrue(v->Real());
+}
+
 int CRun::ExecBlock(const RToken& n) {
   for (int32_t i = 0; i < n.itemnumb; ++i)
     if (int code = Exec(Child(n, i)); code != EXEC_NORMAL) return code;
@@ -740,27 +837,18 @@ int CRun::ExecBlock(const RToken& n) {
 }
 
 int CRun::ExecIf(const RToken& n) {
-  const RToken& cond = Child(n, 0);
-  bool taken;
-  {
-    // The condition's value ends here, so that the branch runs as a tail call.
-    RValue tmp;
-    const RValue* v = Value(cond, tmp);
-    if (!v) return EXEC_ERROR;
-    if (!v->IsReal()) return FailCode(cond.position, "Expression expected");
-    taken = IsTrue(v->Real());
-  }
+  const int taken = Truth(Child(n, 0), "Expression expected");
+  if (taken < 0) return EXEC_ERROR;
   if (taken) return Exec(Child(n, 1));
   return n.itemnumb > 2 ? Exec(Child(n, 2)) : EXEC_NORMAL;
 }
 
 int CRun::ExecWhile(const RToken& n) {
   const RToken &cond = Child(n, 0), &body = Child(n, 1);
-  for (RValue tmp;;) {
-    const RValue* v = Value(cond, tmp);
-    if (!v) return EXEC_ERROR;
-    if (!v->IsReal()) return FailCode(cond.position, "Boolean expression expected");
-    if (!IsTrue(v->Real())) return EXEC_NORMAL;
+  for (;;) {
+    const int taken = Truth(cond, "Boolean expression expected");
+    if (taken < 0) return EXEC_ERROR;
+    if (!taken) return EXEC_NORMAL;
     int code = Exec(body);
     if (code == EXEC_BREAK) return EXEC_NORMAL;
     if (code != EXEC_NORMAL && code != EXEC_CONTINUE) return code;
@@ -769,24 +857,23 @@ int CRun::ExecWhile(const RToken& n) {
 
 int CRun::ExecDo(const RToken& n) {
   const RToken &body = Child(n, 0), &cond = Child(n, 1);
-  for (RValue v;;) {
+  for (;;) {
     int code = Exec(body);
     if (code == EXEC_BREAK) return EXEC_NORMAL;
     if (code != EXEC_NORMAL && code != EXEC_CONTINUE) return code;
-    if (!Eval(cond, v)) return EXEC_ERROR;
-    if (!v.IsReal()) return FailCode(cond.position, "Boolean expression expected");
-    if (IsTrue(v.Real())) return EXEC_NORMAL;
+    const int taken = Truth(cond, "Boolean expression expected");
+    if (taken < 0) return EXEC_ERROR;
+    if (taken) return EXEC_NORMAL;
   }
 }
 
 int CRun::ExecFor(const RToken& n) {
   const RToken &cond = Child(n, 1), &step = Child(n, 2), &body = Child(n, 3);
   int code = Exec(Child(n, 0));
-  for (RValue tmp; code == EXEC_NORMAL;) {
-    const RValue* v = Value(cond, tmp);
-    if (!v) return EXEC_ERROR;
-    if (!v->IsReal()) return FailCode(cond.position, "Expression expected");
-    if (!IsTrue(v->Real())) return EXEC_NORMAL;
+  while (code == EXEC_NORMAL) {
+    const int taken = Truth(cond, "Expression expected");
+    if (taken < 0) return EXEC_ERROR;
+    if (!taken) return EXEC_NORMAL;
     int inner = Exec(body);
     if (inner == EXEC_BREAK) return EXEC_NORMAL;
     if (inner != EXEC_NORMAL && inner != EXEC_CONTINUE) return inner;
@@ -809,6 +896,27 @@ int CRun::ExecRepeat(const RToken& n) {
   return EXEC_NORMAL;
 }
 
+int CRun::ExecCall(const RToken& n) {
+  const bool ok = n.run == RUN_CALL_SCRIPT ? CallScriptNode(n, r_result) : Call(n, r_result);
+  return ok ? EXEC_NORMAL : EXEC_ERROR;
+}
+
+int CRun::ExecReturn(const RToken& n) {
+  return Eval(Child(n, 0), r_result) ? EXEC_EXIT : EXEC_ERROR;
+}
+
+int CRun::ExecGlobalVar(const RToken& n) {
+  for (int32_t i = 0; i < n.itemnumb; ++i) DeclareGlobal(Child(n, i).ind);
+  return EXEC_NORMAL;
+}
+
+int CRun::NoStatement(const RToken& n) {
+  if (n.run == RUN_CASE) return FailCode(n.position, "Case statement only allowed inside switch statement.");
+  if (n.run == RUN_DEFAULT)
+    return FailCode(n.position, "Default statement only allowed inside switch statement.");
+  return FailCode(n.position, "Statement expected.");
+}
+
 int CRun::Exec(const RToken& n) {
   switch (n.run) {
   case RUN_BLOCK: return ExecBlock(n);
@@ -818,9 +926,9 @@ int CRun::Exec(const RToken& n) {
   case RUN_ADD_LOCAL: return CombineLocal<OP_PLUS>(n);
   case RUN_SUBTRACT_LOCAL: return CombineLocal<OP_MINUS>(n);
   case RUN_COMPOUND_LOCAL: return CombineLocal<0>(n);
-  case RUN_CALL_SCRIPT: return CallScriptNode(n, r_result) ? EXEC_NORMAL : EXEC_ERROR;
+  case RUN_CALL_SCRIPT:
   case RUN_CALL_BUILTIN:
-  case RUN_CALL_EXTENSION: return Call(n, r_result) ? EXEC_NORMAL : EXEC_ERROR;
+  case RUN_CALL_EXTENSION: return ExecCall(n);
   case RUN_IF: return ExecIf(n);
   case RUN_WHILE: return ExecWhile(n);
   case RUN_DO: return ExecDo(n);
@@ -828,22 +936,21 @@ int CRun::Exec(const RToken& n) {
   case RUN_REPEAT: return ExecRepeat(n);
   case RUN_WITH: return With(n);
   case RUN_SWITCH: return Switch(n);
-  case RUN_CASE: return FailCode(n.position, "Case statement only allowed inside switch statement.");
-  case RUN_DEFAULT: return FailCode(n.position, "Default statement only allowed inside switch statement.");
+  case RUN_CASE:
+  case RUN_DEFAULT:
+  default: return NoStatement(n);
   case RUN_EXIT: return EXEC_EXIT;
   case RUN_BREAK: return EXEC_BREAK;
   case RUN_CONTINUE: return EXEC_CONTINUE;
-  case RUN_RETURN: return Eval(Child(n, 0), r_result) ? EXEC_EXIT : EXEC_ERROR;
+  case RUN_RETURN: return ExecReturn(n);
   case RUN_VAR: return EXEC_NORMAL;
-  case RUN_GLOBALVAR:
-    for (int32_t i = 0; i < n.itemnumb; ++i) DeclareGlobal(Child(n, i).ind);
-    return EXEC_NORMAL;
-  default: return FailCode(n.position, "Statement expected.");
+  case RUN_GLOBALVAR: return ExecGlobalVar(n);
   }
 }
 
 bool Run(CInstance* self, CInstance* other, CVariableList* selfvars, const CCode& code, RValue& result) {
-  ClearError();
+  ErrorPending = false;
+  ErrorText.clear();
   if (!code.i_compiled) {
     RecordError(code, 1, "Internal Error: Executing non-compiled code.");
     return false;

@@ -29,22 +29,15 @@ namespace {
 std::vector<RFunction> Functions;
 CNameMap FunctionIds;
 
-// Each frame's storage stays where it is while the pool grows.
-std::vector<std::unique_ptr<RValue[]>> FramePool;
-size_t FramesInUse = 0;
-
 } // namespace
 
 namespace detail {
 
-RValue* ClaimArgumentFrame() {
-  if (FramesInUse == FramePool.size()) FramePool.push_back(std::make_unique<RValue[]>(kMaxArguments));
-  return FramePool[FramesInUse++].get();
-}
+std::vector<std::unique_ptr<RValue[]>> FramePool;
+size_t FramesInUse = 0;
 
-void ReleaseArgumentFrame(RValue* slots, int32_t written) {
-  for (int32_t i = 0; i < written; ++i) slots[i].SetReal(0);
-  --FramesInUse;
+void GrowArgumentPool() {
+  FramePool.push_back(std::make_unique<RValue[]>(kMaxArguments));
 }
 
 } // namespace detail

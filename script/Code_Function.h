@@ -5,8 +5,10 @@
 #include "script/Variable_Value.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vl {
 
@@ -48,9 +50,18 @@ inline RValue& ArgumentForWrite(int32_t n) {
 
 namespace detail {
 // Slots of calls come from a pool: a free frame holds 16 reals 0, and a frame is cleared as it is
-// given back, so a call costs no construction of unused slots.
-RValue* ClaimArgumentFrame();
-void ReleaseArgumentFrame(RValue* slots, int32_t written);
+// given back, so a call costs no construction of unused slots. Frames never move.
+extern std::vector<std::unique_ptr<RValue[]>> FramePool;
+extern size_t FramesInUse;
+void GrowArgumentPool();
+inline RValue* ClaimArgumentFrame() {
+  if (FramesInUse == FramePool.size()) GrowArgumentPool();
+  return FramePool[FramesInUse++].get();
+}
+inline void ReleaseArgumentFrame(RValue* slots, int32_t written) {
+  for (int32_t i = 0; i < written; ++i) slots[i].SetReal(0);
+  --FramesInUse;
+}
 } // namespace detail
 
 // The argument slots of one script call: filled first, in the caller's context, then entered, which

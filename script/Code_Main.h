@@ -15,6 +15,11 @@ public:
   enum : int32_t { kCode = 1, kExpression = 2, kConstant = 3 };
 
   CCode(std::string_view text, bool isexpression) : i_kind(isexpression ? kExpression : kCode), i_str(text) {}
+  // Nodes point at their children in i_token, so a copy would point into the original.
+  CCode(const CCode&) = delete;
+  CCode& operator=(const CCode&) = delete;
+  CCode(CCode&&) = default; // the nodes move with their buffer
+  CCode& operator=(CCode&&) = default;
 
   // Runs the four phases; on failure the first error is recorded (Code_Error) and the code stays
   // uncompiled.

@@ -206,6 +206,7 @@ bool FinishTree(CCode& code, RParseTree& tree) {
   code.i_locals.clear();
   for (RToken& node : code.i_token) {
     node.run = RunOf(node);
+    node.children = node.itemnumb > 0 ? &code.i_token[size_t(node.items)] : nullptr;
     if (node.ind2 != SCOPE_LOCAL || (node.kind != NODE_SIMPLE_VARIABLE && node.kind != NODE_VARIABLE))
       continue;
     auto it = std::find(code.i_locals.begin(), code.i_locals.end(), node.ind);

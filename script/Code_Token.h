@@ -208,6 +208,8 @@ struct RToken {
   // argument number of RUN_ARGUMENT.
   mutable int32_t slot = 0;
   uint8_t run = RUN_NONE;
+  // The first child in the finished tree (null before), which the interpreter reaches directly.
+  const RToken* children = nullptr;
   RValue value;
 };
 
