@@ -298,6 +298,16 @@ private:
     if (n.run >= RUN_CALL_BUILTIN) return Eval(n, tmp) ? &tmp : nullptr;
     return ValueOf(n, tmp);
   }
+  // The value of a constant, a written local or an argument, read in place; null for anything else.
+  // Reading these changes nothing, so a caller may look before evaluating in general.
+  [[gnu::always_inline]] const RValue* InPlace(const RToken& n) {
+    switch (n.run) {
+    case RUN_CONSTANT: return &n.value;
+    case RUN_LOCAL: return r_localvars[n.slot].ind ? &r_localvars[n.slot].simplevalue : nullptr;
+    case RUN_ARGUMENT: return &Arguments[n.slot];
+    default: return nullptr;
+    }
+  }
   [[gnu::noinline]] const RValue* ValueOf(const RToken& n, RValue& tmp) {
     switch (n.run) {
     case RUN_LOCAL:
@@ -355,10 +365,10 @@ private:
   // A binary operator; OP 0 takes the operator from the node.
   template <int32_t OP>
   [[gnu::noinline]] bool EvalBinary(const RToken& n, RValue& out);
+  [[gnu::noinline]] bool EvalOperands(const RToken& n, RValue& out);
   // The truth of a condition: 1 or 0, or -1 on error (message when the value is no real).
   int Truth(const RToken& cond, std::string_view message);
-  template <int32_t OP>
-  int CompareTruth(const RToken& cond);
+  [[gnu::noinline]] int TruthOf(const RToken& cond, std::string_view message);
   [[gnu::noinline]] int ExecBlock(const RToken& n);
   [[gnu::noinline]] int ExecCall(const RToken& n);
   [[gnu::noinline]] int ExecReturn(const RToken& n);
@@ -554,9 +564,20 @@ bool CRun::EvalUnary(const RToken& n, RValue& out) {
   return Eval(operand, out) && UnaryOperation(r_code, operand.position, n.ind, out);
 }
 
+// Two reals read in place combine at once; anything else takes the general path.
 template <int32_t OP>
 bool CRun::EvalBinary(const RToken& n, RValue& out) {
-  const int32_t op = OP ? OP : n.ind;
+  const RValue* l = InPlace(Child(n, 0));
+  const RValue* r = l && l->IsReal() ? InPlace(Child(n, 1)) : nullptr;
+  double result;
+  if (r && r->IsReal() && RealOperation(OP ? OP : n.ind, l->Real(), r->Real(), result)) {
+    out.SetReal(result);
+    return true;
+  }
+  return EvalOperands(n, out);
+}
+
+bool CRun::EvalOperands(const RToken& n, RValue& out) {
   const RToken& right = Child(n, 1);
   double result;
   if (right.run == RUN_CONSTANT || right.kind == NODE_SIMPLE_VARIABLE) {
@@ -566,7 +587,7 @@ bool CRun::EvalBinary(const RToken& n, RValue& out) {
     if (!l) return false;
     const RValue* r = Value(right, rtmp);
     if (!r) return false;
-    if (l->IsReal() && r->IsReal() && RealOperation(op, l->Real(), r->Real(), result)) {
+    if (l->IsReal() && r->IsReal() && RealOperation(n.ind, l->Real(), r->Real(), result)) {
       out.SetReal(result);
       return true;
     }
@@ -577,7 +598,7 @@ bool CRun::EvalBinary(const RToken& n, RValue& out) {
   RValue tmp;
   const RValue* r = Value(right, tmp);
   if (!r) return false;
-  if (out.IsReal() && r->IsReal() && RealOperation(op, out.Real(), r->Real(), result)) {
+  if (out.IsReal() && r->IsReal() && RealOperation(n.ind, out.Real(), r->Real(), result)) {
     out.SetReal(result);
     return true;
   }
@@ -792,34 +813,26 @@ int CRun::Switch(const RToken& n) {
   return EXEC_NORMAL;
 }
 
-// A comparison of two operands read in place decides without making its value.
-template <int32_t OP>
-int CRun::CompareTruth(const RToken& cond) {
-  const RToken& right = Child(cond, 1);
-  RValue ltmp, rtmp;
-  const RValue* l = Value(Child(cond, 0), ltmp);
-  if (!l) return -1;
-  const RValue* r = Value(right, rtmp);
-  if (!r) return -1;
-  double result;
-  if (l->IsReal() && r->IsReal() && RealOperation(OP, l->Real(), r->Real(), result)) return IsTrue(result);
-  RValue v = *l;
-  if (!BinaryOperation(r_code, right.position, cond.ind, *r, v)) return -1;
-  return IsTrue(v.Real()); // comparisons give reals
+// A comparison of two reals read in place decides without making its value.
+[[gnu::always_inline]] inline int CRun::Truth(const RToken& cond, std::string_view message) {
+  if (cond.run >= RUN_LESS && cond.run <= RUN_GREATER)
+    if (const RValue* l = InPlace(Child(cond, 0)); l && l->IsReal())
+      if (const RValue* r = InPlace(Child(cond, 1)); r && r->IsReal()) {
+        double result = 0;
+        switch (cond.run) {
+        case RUN_LESS: RealOperation(OP_LESS, l->Real(), r->Real(), result); break;
+        case RUN_LESS_EQUAL: RealOperation(OP_LESS_EQUAL, l->Real(), r->Real(), result); break;
+        case RUN_EQUAL: RealOperation(OP_EQUAL2, l->Real(), r->Real(), result); break;
+        case RUN_NOT_EQUAL: RealOperation(OP_NOT_EQUAL, l->Real(), r->Real(), result); break;
+        case RUN_GREATER_EQUAL: RealOperation(OP_GREATER_EQUAL, l->Real(), r->Real(), result); break;
+        default: RealOperation(OP_GREATER, l->Real(), r->Real(), result); break;
+        }
+        return IsTrue(result);
+      }
+  return TruthOf(cond, message);
 }
 
-[[gnu::always_inline]] inline int CRun::Truth(const RToken& cond, std::string_view message) {
-  const uint8_t rightrun = cond.run >= RUN_LESS && cond.run <= RUN_GREATER ? Child(cond, 1).run : RUN_NONE;
-  if (rightrun == RUN_CONSTANT || rightrun == RUN_LOCAL) {
-    switch (cond.run) {
-    case RUN_LESS: return CompareTruth<OP_LESS>(cond);
-    case RUN_LESS_EQUAL: return CompareTruth<OP_LESS_EQUAL>(cond);
-    case RUN_EQUAL: return CompareTruth<OP_EQUAL2>(cond);
-    case RUN_NOT_EQUAL: return CompareTruth<OP_NOT_EQUAL>(cond);
-    case RUN_GREATER_EQUAL: return CompareTruth<OP_GREATER_EQUAL>(cond);
-    default: return CompareTruth<OP_GREATER>(cond);
-    }
-  }
+int CRun::TruthOf(const RToken& cond, std::string_view message) {
   RValue tmp;
   const RValue* v = Value(cond, tmp);
   if (!v) return -1;
