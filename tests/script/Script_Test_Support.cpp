@@ -40,6 +40,8 @@ constexpr RTestScript kScripts[] = {
     {"var_user", "var t; t = argument0; return t"},
     {"bump_i", "i = 5; return 7"},
     {"deep", "if (argument0 <= 0) return 0; return deep(argument0 - 1) + 1"},
+    {"set_arg5", "argument5 = 7; argument[9] = 3; return argument5 + argument[9]"},
+    {"arg5", "return argument5 + argument[9]"},
 };
 
 struct RTestFunction {
