@@ -130,7 +130,9 @@ int32_t detail::TruncatedQuotient(double l, double r) {
 int CompareStrings(const RValue& a, const RValue& b) {
   std::string_view x = a.Str(), y = b.Str();
   if (a.IsAscii() && b.IsAscii()) {
-    int c = std::memcmp(x.data(), y.data(), std::min(x.size(), y.size()));
+    const size_t common = std::min(x.size(), y.size());
+    int c = common ? std::memcmp(x.data(), y.data(), common) : 0; // an empty text may have no data
+
     return c != 0 ? c : x.size() < y.size() ? -1 : x.size() > y.size();
   }
   size_t i = 0, j = 0;

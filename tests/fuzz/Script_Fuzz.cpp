@@ -2,9 +2,11 @@
 // without loops also runs to a result or to one recorded error.
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
+#include "script/Code_Function.h"
 #include "script/Code_Host.h"
 #include "script/Code_Main.h"
 #include "script/Code_Names.h"
+#include "script/Variable_BuiltIn.h"
 #include "script/Variable_Class.h"
 
 #include <cstdint>
@@ -14,8 +16,8 @@
 
 namespace {
 
-// A few functions of fixed and variable count and one named value, so that calls and constants
-// take part; one instance (id 100001, object 0) in the room, no scripts.
+// A few functions of fixed and variable count, one named value and one script, so that calls,
+// constants and argument slots take part; one instance (id 100001, object 0) in the room.
 class CFuzzWorld final : public vl::CCodeNames, public vl::CCodeHost {
 public:
   int32_t FindFunction(std::string_view name) const override {
@@ -36,7 +38,7 @@ public:
     out.clear();
     if (object == 0) out.push_back(Self());
   }
-  const vl::CCode* ScriptCode(int32_t) const override { return nullptr; }
+  const vl::CCode* ScriptCode(int32_t n) const override { return n == 0 ? &w_script : nullptr; }
   const std::string& ScriptName(int32_t) const override { return w_name; }
   bool CallExtension(int32_t, vl::CInstance*, vl::CInstance*, int32_t, const vl::RValue*,
                      vl::RValue&) override {
@@ -46,7 +48,36 @@ public:
 
   vl::CVariableList w_vars;
   std::string w_name = "s";
+  // Calls itself a few levels deep and writes a slot that it was not given.
+  vl::CCode w_script{"if (argument0 > 0 && argument0 < 5) return s(argument0 - 1, argument1) + 1; "
+                     "argument2 = argument1; return argument2",
+                     false};
 };
+
+template <int N>
+bool GetArgument(vl::CInstance*, int32_t, vl::RValue& v) {
+  v = vl::Arguments[N];
+  return true;
+}
+template <int N>
+bool SetArgument(vl::CInstance*, int32_t, const vl::RValue& v) {
+  vl::ArgumentForWrite(N) = v;
+  return true;
+}
+
+CFuzzWorld& World() {
+  static CFuzzWorld* world = [] {
+    vl::RegisterBuiltinVariable("argument0", GetArgument<0>, SetArgument<0>, true);
+    vl::RegisterBuiltinVariable("argument1", GetArgument<1>, SetArgument<1>, true);
+    vl::RegisterBuiltinVariable("argument2", GetArgument<2>, SetArgument<2>, true);
+    auto* w = new CFuzzWorld;
+    vl::SetCodeNames(w);
+    vl::SetCodeHost(w);
+    if (!w->w_script.Compile()) std::abort();
+    return w;
+  }();
+  return *world;
+}
 
 bool HasLoop(const vl::CCode& code) {
   for (const vl::RToken& n : code.i_token)
@@ -80,9 +111,7 @@ void Check(CFuzzWorld& world, std::string_view text, bool isexpression) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static CFuzzWorld world;
-  vl::SetCodeNames(&world);
-  vl::SetCodeHost(&world);
+  CFuzzWorld& world = World();
   std::string_view text(reinterpret_cast<const char*>(data), size);
   Check(world, text, false);
   Check(world, text, true);
