@@ -284,6 +284,11 @@ private:
     RVariable* var = list->Find(n.ind, n.slot);
     return var ? &var->simplevalue : nullptr;
   }
+  // The stored cell of an unqualified user variable.
+  [[gnu::noinline]] RValue* SelfCell(const RToken& n) {
+    RVariable* var = (IsGlobalDeclared(n.ind) ? GlobalVariables : *r_selfvars).Find(n.ind, n.slot);
+    return var ? &var->simplevalue : nullptr;
+  }
   // A built-in variable of self read through its getter (built-in names are never declared global).
   [[gnu::noinline]] bool SelfBuiltin(const RToken& n, RValue& out) {
     const RBuiltinVariable* var = GetBuiltinVariable(n.ind);
@@ -298,15 +303,14 @@ private:
     if (n.run >= RUN_CALL_BUILTIN) return Eval(n, tmp) ? &tmp : nullptr;
     return ValueOf(n, tmp);
   }
-  // The value of a constant, a written local or an argument, read in place; null for anything else.
+  // The value of a constant, a written local, an argument or a stored variable of self, read in
+  // place; null for anything else.
   // Reading these changes nothing, so a caller may look before evaluating in general.
   [[gnu::always_inline]] const RValue* InPlace(const RToken& n) {
-    switch (n.run) {
-    case RUN_CONSTANT: return &n.value;
-    case RUN_LOCAL: return r_localvars[n.slot].ind ? &r_localvars[n.slot].simplevalue : nullptr;
-    case RUN_ARGUMENT: return &Arguments[n.slot];
-    default: return nullptr;
-    }
+    if (n.run == RUN_CONSTANT) return &n.value;
+    if (n.run == RUN_LOCAL) return r_localvars[n.slot].ind ? &r_localvars[n.slot].simplevalue : nullptr;
+    if (n.run == RUN_ARGUMENT) return &Arguments[n.slot];
+    return n.run == RUN_SELF ? SelfCell(n) : nullptr;
   }
   [[gnu::noinline]] const RValue* ValueOf(const RToken& n, RValue& tmp) {
     switch (n.run) {
@@ -383,6 +387,10 @@ private:
   // A compound assignment once its value is known: read, combine, write.
   [[gnu::noinline]] int Combine(const RToken& n, const RRef& ref, const RValue& value);
   [[gnu::noinline]] int AssignLocal(const RToken& n);
+  [[gnu::noinline]] int AssignBuiltin(const RToken& n);
+  [[gnu::noinline]] int CombineBuiltin(const RToken& n);
+  // Hands a value to a built-in variable of self through its setter.
+  int SetBuiltin(const RToken& n, const RBuiltinVariable* var);
   // OP 0 takes the operator from the node.
   template <int32_t OP>
   [[gnu::noinline]] int CombineLocal(const RToken& n);
@@ -708,6 +716,34 @@ int CRun::AssignLocal(const RToken& n) {
   return EXEC_NORMAL;
 }
 
+int CRun::SetBuiltin(const RToken& n, const RBuiltinVariable* var) {
+  if (var && var->b_settable && var->b_setter && var->b_setter(r_self, 0, r_result)) return EXEC_NORMAL;
+  return FailCode(n.position, "Cannot assign to the variable");
+}
+
+int CRun::AssignBuiltin(const RToken& n) {
+  if (!Eval(Child(n, 1), r_result)) return EXEC_ERROR;
+  return SetBuiltin(n, GetBuiltinVariable(Child(n, 0).ind));
+}
+
+int CRun::CombineBuiltin(const RToken& n) {
+  const RToken& target = Child(n, 0);
+  RValue tmp;
+  const RValue* value = Value(Child(n, 1), tmp);
+  if (!value) return EXEC_ERROR;
+  const RBuiltinVariable* var = GetBuiltinVariable(target.ind);
+  if (!(var && var->b_getter && var->b_getter(r_self, 0, r_result)) &&
+      !Unknown(RRef{target.ind2, target.ind, 0}, target, r_result))
+    return EXEC_ERROR;
+  const int32_t op = CompoundOperator(n.ind);
+  double result;
+  if (r_result.IsReal() && value->IsReal() && RealOperation(op, r_result.Real(), value->Real(), result))
+    r_result.SetReal(result);
+  else if (!BinaryOperation(r_code, n.position, op, *value, r_result))
+    return EXEC_ERROR;
+  return SetBuiltin(n, var);
+}
+
 template <int32_t OP>
 int CRun::CombineLocal(const RToken& n) {
   const RToken& target = Child(n, 0);
@@ -939,6 +975,8 @@ int CRun::Exec(const RToken& n) {
   case RUN_ADD_LOCAL: return CombineLocal<OP_PLUS>(n);
   case RUN_SUBTRACT_LOCAL: return CombineLocal<OP_MINUS>(n);
   case RUN_COMPOUND_LOCAL: return CombineLocal<0>(n);
+  case RUN_ASSIGN_BUILTIN: return AssignBuiltin(n);
+  case RUN_COMPOUND_BUILTIN: return CombineBuiltin(n);
   case RUN_CALL_SCRIPT:
   case RUN_CALL_BUILTIN:
   case RUN_CALL_EXTENSION: return ExecCall(n);

@@ -213,12 +213,17 @@ bool FinishTree(CCode& code, RParseTree& tree) {
     node.slot = static_cast<int32_t>(it - code.i_locals.begin());
     if (it == code.i_locals.end()) code.i_locals.push_back(node.ind);
   }
-  for (RToken& node : code.i_token)
-    if (node.kind == NODE_ASSIGN && code.i_token[node.items].run == RUN_LOCAL)
+  for (RToken& node : code.i_token) {
+    if (node.kind != NODE_ASSIGN) continue;
+    const uint8_t target = code.i_token[node.items].run;
+    if (target == RUN_LOCAL)
       node.run = node.ind == SYM_ASSIGN       ? RUN_ASSIGN_LOCAL
                  : node.ind == SYM_ADD_ASSIGN ? RUN_ADD_LOCAL
                  : node.ind == SYM_SUB_ASSIGN ? RUN_SUBTRACT_LOCAL
                                               : RUN_COMPOUND_LOCAL;
+    else if (target == RUN_BUILTIN)
+      node.run = node.ind == SYM_ASSIGN ? RUN_ASSIGN_BUILTIN : RUN_COMPOUND_BUILTIN;
+  }
   return true;
 }
 

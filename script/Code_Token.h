@@ -178,6 +178,8 @@ enum : uint8_t {
   RUN_ADD_LOCAL,    // += to a simple local
   RUN_SUBTRACT_LOCAL,
   RUN_COMPOUND_LOCAL,
+  RUN_ASSIGN_BUILTIN, // to a built-in variable of self
+  RUN_COMPOUND_BUILTIN,
   RUN_IF,
   RUN_WHILE,
   RUN_DO,

@@ -6,12 +6,15 @@
 
 namespace vl {
 
-namespace {
-
+namespace detail {
 std::vector<RBuiltinVariable> BuiltinVariables;
-CNameMap BuiltinIds;
+} // namespace detail
 
+namespace {
+CNameMap BuiltinIds;
 } // namespace
+
+using detail::BuiltinVariables;
 
 int32_t RegisterBuiltinVariable(std::string_view name, TBuiltinGetter getter, TBuiltinSetter setter,
                                 bool settable) {
@@ -30,10 +33,6 @@ int32_t FindBuiltinVariable(std::string_view name) {
 std::string BuiltinVariableName(int32_t id) {
   const RBuiltinVariable* var = GetBuiltinVariable(id);
   return var ? var->b_name : "<unknown built-in variable>";
-}
-
-const RBuiltinVariable* GetBuiltinVariable(int32_t id) {
-  return id >= 0 && size_t(id) < BuiltinVariables.size() ? &BuiltinVariables[id] : nullptr;
 }
 
 } // namespace vl

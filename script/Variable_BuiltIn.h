@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vl {
 
@@ -31,7 +32,14 @@ int32_t RegisterBuiltinVariable(std::string_view name, TBuiltinGetter getter, TB
                                 bool settable);
 int32_t FindBuiltinVariable(std::string_view name);
 std::string BuiltinVariableName(int32_t id);
+namespace detail {
+extern std::vector<RBuiltinVariable> BuiltinVariables;
+} // namespace detail
+
 // The entry of an identifier, or null.
-const RBuiltinVariable* GetBuiltinVariable(int32_t id);
+inline const RBuiltinVariable* GetBuiltinVariable(int32_t id) {
+  return id >= 0 && size_t(id) < detail::BuiltinVariables.size() ? &detail::BuiltinVariables[size_t(id)]
+                                                                 : nullptr;
+}
 
 } // namespace vl
