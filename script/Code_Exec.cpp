@@ -275,7 +275,7 @@ private:
       RVariable& var = r_localvars[n.slot];
       return var.ind ? &var.simplevalue : nullptr;
     }
-    case RUN_SELF: list = IsGlobalDeclared(n.ind) ? &GlobalVariables : r_selfvars; break;
+    case RUN_SELF: return SelfCell(n);
     case RUN_SELF_ONLY: list = r_selfvars; break;
     case RUN_GLOBAL: list = &GlobalVariables; break;
     case RUN_ARGUMENT: return &Arguments[n.slot];
@@ -297,9 +297,7 @@ private:
   // The value of n without a copy when it is a constant or a stored simple variable, else n evaluated
   // into tmp; null on error. The pointer is only good until the next write to a variable.
   [[gnu::always_inline]] const RValue* Value(const RToken& n, RValue& tmp) {
-    if (n.run == RUN_CONSTANT) return &n.value;
-    if (n.run == RUN_LOCAL && r_localvars[n.slot].ind) return &r_localvars[n.slot].simplevalue;
-    if (n.run == RUN_ARGUMENT) return &Arguments[n.slot];
+    if (const RValue* v = InPlace(n)) return v;
     if (n.run >= RUN_CALL_BUILTIN) return Eval(n, tmp) ? &tmp : nullptr;
     return ValueOf(n, tmp);
   }
