@@ -35,7 +35,8 @@ public:
   // The tree, root first; the children of each node are contiguous.
   std::vector<RToken> i_token;
   RValue i_value; // the result when i_kind is kConstant
-  // The identifiers of the variables declared with var, by their slot in a run's locals.
+  // The identifiers of the locals the code names with a constant scope (declared with var, or
+  // written local.name), by their slot in a run's locals.
   std::vector<int32_t> i_locals;
   int32_t i_Args = 0;      // 1 + the highest N of argument0..argument15 used, 0 if none
   bool i_ArgArray = false; // the array variable argument is used

@@ -206,8 +206,8 @@ struct RToken {
   int32_t position = 0;
   int32_t items = 0;
   int32_t itemnumb = 0;
-  // Where a variable access last found its variable in a list (only a hint, checked on use), or the
-  // argument number of RUN_ARGUMENT.
+  // Where a variable access last found its variable in a list (only a hint, checked on use); for a
+  // local with a constant scope, its slot in the run's locals; for RUN_ARGUMENT, the argument number.
   mutable int32_t slot = 0;
   uint8_t run = RUN_NONE;
   // The first child in the finished tree (null before), which the interpreter reaches directly.
