@@ -181,6 +181,10 @@ bool SameCase(const RValue& a, const RValue& b) {
   return a.IsReal() ? a.Real() == b.Real() : a.Str() == b.Str();
 }
 
+// Runs a block of code that is known to be compiled, for instances known to exist, below the
+// nesting limit: what every run of statements comes to.
+[[gnu::always_inline]] inline bool RunBlock(CInstance* self, CInstance* other, CVariableList* selfvars,
+                                            const CCode& code, RValue& result);
 // Runs code; selfvars are self's variables when the caller has them at hand, else null.
 bool Run(CInstance* self, CInstance* other, CVariableList* selfvars, const CCode& code, RValue& result);
 
@@ -203,6 +207,8 @@ public:
 
   bool Eval(const RToken& n, RValue& out);
   int Exec(const RToken& n);
+  // The root block of a program.
+  int ExecRoot(const RToken& root) { return ExecBlock(root); }
 
 private:
   static const RToken& Child(const RToken& n, int32_t i) { return n.children[i]; }
@@ -218,6 +224,10 @@ private:
   }
   // A declared local by slot, null until written.
   RVariable* Local(int32_t slot) { return r_localvars[slot].ind ? &r_localvars[slot] : nullptr; }
+  RValue* LocalCell(const RToken& n) {
+    RVariable* var = Local(n.slot);
+    return var ? &var->simplevalue : nullptr;
+  }
   // A local by identifier, for scopes computed at run time; with create, made when missing.
   RVariable* FindLocal(int32_t id, bool create) {
     const std::vector<int32_t>& ids = r_code.i_locals;
@@ -271,10 +281,7 @@ private:
   [[gnu::always_inline]] RValue* SimpleCell(const RToken& n) {
     CVariableList* list;
     switch (n.run) {
-    case RUN_LOCAL: {
-      RVariable& var = r_localvars[n.slot];
-      return var.ind ? &var.simplevalue : nullptr;
-    }
+    case RUN_LOCAL: return LocalCell(n);
     case RUN_SELF: return SelfCell(n);
     case RUN_SELF_ONLY: list = r_selfvars; break;
     case RUN_GLOBAL: list = &GlobalVariables; break;
@@ -306,7 +313,7 @@ private:
   // Reading these changes nothing, so a caller may look before evaluating in general.
   [[gnu::always_inline]] const RValue* InPlace(const RToken& n) {
     if (n.run == RUN_CONSTANT) return &n.value;
-    if (n.run == RUN_LOCAL) return r_localvars[n.slot].ind ? &r_localvars[n.slot].simplevalue : nullptr;
+    if (n.run == RUN_LOCAL) return LocalCell(n);
     if (n.run == RUN_ARGUMENT) return &Arguments[n.slot];
     return n.run == RUN_SELF ? SelfCell(n) : nullptr;
   }
@@ -533,19 +540,11 @@ bool CRun::CallScriptNode(const RToken& n, RValue& out) {
   const std::string& name = Host->ScriptName(script);
   frame.Enter(argc, name);
   out = RValue();
-  bool ok;
-  if (code->i_compiled && code->i_kind == CCode::kCode && code->Root().run == RUN_BLOCK &&
-      RunDepth < kMaxRunDepth) {
-    // What Run does for a script body, without the checks that cannot fail here.
-    ErrorPending = false;
-    ErrorText.clear();
-    ++RunDepth;
-    CRun callee(r_self, r_other, r_selfvars, *code, out);
-    ok = callee.ExecBlock(code->Root()) != EXEC_ERROR;
-    --RunDepth;
-  } else {
-    ok = Run(r_self, r_other, r_selfvars, *code, out);
-  }
+  // A script body runs without the entry checks that cannot fail here.
+  const bool ok = code->i_compiled && code->i_kind == CCode::kCode && code->Root().run == RUN_BLOCK &&
+                          RunDepth < kMaxRunDepth
+                      ? RunBlock(r_self, r_other, r_selfvars, *code, out)
+                      : Run(r_self, r_other, r_selfvars, *code, out);
   if (ok && (!StrictArgumentCount || argc == code->i_Args)) return true; // the usual outcome
   if (!ok) out = RValue(std::string_view("ERROR"));
   return EndScriptCall(ok, name, *code, true, argc);
@@ -997,6 +996,17 @@ int CRun::Exec(const RToken& n) {
   }
 }
 
+[[gnu::always_inline]] inline bool RunBlock(CInstance* self, CInstance* other, CVariableList* selfvars,
+                                            const CCode& code, RValue& result) {
+  ErrorPending = false;
+  ErrorText.clear();
+  ++RunDepth;
+  CRun run(self, other, selfvars, code, result);
+  const bool ok = run.ExecRoot(code.Root()) != EXEC_ERROR;
+  --RunDepth;
+  return ok;
+}
+
 bool Run(CInstance* self, CInstance* other, CVariableList* selfvars, const CCode& code, RValue& result) {
   ErrorPending = false;
   ErrorText.clear();
@@ -1016,20 +1026,18 @@ bool Run(CInstance* self, CInstance* other, CVariableList* selfvars, const CCode
     RecordError(code, 1, "Script calls are nested too deeply.");
     return false;
   }
-  ++RunDepth;
-  CRun run(self, other, selfvars ? selfvars : &Host->Variables(*self), code, result);
+  if (!selfvars) selfvars = &Host->Variables(*self);
   const RToken& root = code.Root();
-  bool ok;
-  if (code.i_kind == CCode::kExpression) {
-    ok = run.Eval(root, result);
-  } else if (root.kind == NODE_EMPTY) {
-    ok = true;
-  } else if (root.kind == NODE_BLOCK) {
-    ok = run.Exec(root) != EXEC_ERROR;
-  } else {
+  if (code.i_kind == CCode::kCode && root.kind == NODE_BLOCK)
+    return RunBlock(self, other, selfvars, code, result);
+  if (code.i_kind == CCode::kCode && root.kind == NODE_EMPTY) return true;
+  if (code.i_kind == CCode::kCode) {
     RecordError(code, root.position, "This is not a program.");
-    ok = false;
+    return false;
   }
+  ++RunDepth;
+  CRun run(self, other, selfvars, code, result);
+  const bool ok = run.Eval(root, result);
   --RunDepth;
   return ok;
 }

@@ -48,6 +48,18 @@ inline RValue& ArgumentForWrite(int32_t n) {
   return Arguments[n];
 }
 
+// The accessors of the built-in variables argument0..argument15 (getter and setter of slot N).
+template <int N>
+bool GetArgumentN(CInstance*, int32_t, RValue& v) {
+  v = Arguments[N];
+  return true;
+}
+template <int N>
+bool SetArgumentN(CInstance*, int32_t, const RValue& v) {
+  ArgumentForWrite(N) = v;
+  return true;
+}
+
 namespace detail {
 // Slots of calls come from a pool: a free frame holds 16 reals 0, and a frame is cleared as it is
 // given back, so a call costs no construction of unused slots. Frames never move.

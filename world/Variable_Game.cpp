@@ -111,17 +111,6 @@ struct RGameVariable {
 #define VL_VIEW(name, field, conv)                                                                           \
   { name, VL_ARRAY_GET(r_view, field), VL_ARRAY_SET(r_view, field, conv) }
 
-template <int N>
-bool GetArgumentN(CInstance*, int32_t, RValue& v) {
-  v = Arguments[N];
-  return true;
-}
-template <int N>
-bool SetArgumentN(CInstance*, int32_t, const RValue& v) {
-  ArgumentForWrite(N) = v;
-  return true;
-}
-
 bool GetArgument(CInstance*, int32_t k, RValue& v) {
   if (StrictArgumentCount && k >= ArgumentCount) {
     ReportEventError(

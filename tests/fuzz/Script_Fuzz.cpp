@@ -54,22 +54,11 @@ public:
                      false};
 };
 
-template <int N>
-bool GetArgument(vl::CInstance*, int32_t, vl::RValue& v) {
-  v = vl::Arguments[N];
-  return true;
-}
-template <int N>
-bool SetArgument(vl::CInstance*, int32_t, const vl::RValue& v) {
-  vl::ArgumentForWrite(N) = v;
-  return true;
-}
-
 CFuzzWorld& World() {
   static CFuzzWorld* world = [] {
-    vl::RegisterBuiltinVariable("argument0", GetArgument<0>, SetArgument<0>, true);
-    vl::RegisterBuiltinVariable("argument1", GetArgument<1>, SetArgument<1>, true);
-    vl::RegisterBuiltinVariable("argument2", GetArgument<2>, SetArgument<2>, true);
+    vl::RegisterBuiltinVariable("argument0", vl::GetArgumentN<0>, vl::SetArgumentN<0>, true);
+    vl::RegisterBuiltinVariable("argument1", vl::GetArgumentN<1>, vl::SetArgumentN<1>, true);
+    vl::RegisterBuiltinVariable("argument2", vl::GetArgumentN<2>, vl::SetArgumentN<2>, true);
     auto* w = new CFuzzWorld;
     vl::SetCodeNames(w);
     vl::SetCodeHost(w);

@@ -117,16 +117,6 @@ bool SetArgument(CInstance*, int32_t k, const RValue& v) {
   ArgumentForWrite(Slot(k)) = v;
   return true;
 }
-template <int N>
-bool GetArgumentN(CInstance*, int32_t, RValue& v) {
-  v = Arguments[N];
-  return true;
-}
-template <int N>
-bool SetArgumentN(CInstance*, int32_t, const RValue& v) {
-  ArgumentForWrite(N) = v;
-  return true;
-}
 template <int... N>
 void RegisterArgumentN(std::integer_sequence<int, N...>) {
   (RegisterBuiltinVariable(fmt::format("argument{}", N), GetArgumentN<N>, SetArgumentN<N>, true), ...);
