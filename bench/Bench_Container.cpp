@@ -2,6 +2,7 @@
 #include "data/Game_File.h"
 #include "platform/Platform.h"
 #include "runner/Runner_Load.h"
+#include "runner/Runner_Wiring.h"
 #include "tools/writer/Game_Writer.h"
 
 #include <benchmark/benchmark.h>
@@ -56,16 +57,17 @@ void BM_WholeLoad(benchmark::State& state) {
   fs::create_directories(dir / "temp");
   const std::string path = (dir / "game.vlg").string();
   Game().SaveToFile(path);
-  auto platform = CreateHeadlessPlatform();
+  auto services = CreateHeadlessServices();
+  Wire_Runner(*services);
   for (auto _ : state) {
-    Runner() = RRunner{};
-    SetActivePlatform(platform.get());
+    Reset_Runner();
     Runner().rn_tempfolder = (dir / "temp").string();
     Runner().rn_options.ro_exepath = path;
     if (!Load_GameFile()) state.SkipWithError("load failed");
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(Game().Size()));
-  Runner() = RRunner{};
+  Reset_Runner();
+  Unwire_Runner();
   fs::remove_all(dir);
 }
 BENCHMARK(BM_WholeLoad)->Unit(benchmark::kMillisecond);

@@ -5,7 +5,7 @@
 #include "platform/Platform.h"
 #include "runner/Event_Main.h"
 #include "runner/Run_Main.h"
-#include "runner/Runner_Host.h"
+#include "runner/Runner_Wiring.h"
 #include "script/Code_Exec.h"
 #include "script/Code_Main.h"
 #include "world/Object_Class.h"
@@ -25,15 +25,11 @@ constexpr int64_t kSteps = 1000;
 constexpr const char* kStepCode = "x += 1; if (x > 640) x = 0; count += 1; y = count mod 480";
 
 struct RBenchGame {
-  std::unique_ptr<TPlatform> platform = CreateHeadlessPlatform();
+  std::unique_ptr<TServices> services = CreateHeadlessServices();
 
   explicit RBenchGame(bool withStep) {
-    SetActivePlatform(platform.get());
-    RegisterBuiltinVariables();
-    Install_RunnerHost();
-    Install_Event_Dispatch();
-    Objects().ClearAll();
-    Rooms().ClearAll();
+    Wire_Runner(*services);
+    Reset_Runner();
     GameData().gd_roomorder = {0};
     GameData().gd_lastinstanceid = 100000;
     const int32_t object = Objects().Add();
@@ -42,12 +38,12 @@ struct RBenchGame {
     Objects().CompileAll();
     CRoom* room = Rooms().Get(Rooms().Add());
     for (int32_t i = 0; i < kInstances; ++i) room->AddInstance(object, i % 640, i / 640);
-    RunState() = RRunState();
     Game_Start();
   }
   ~RBenchGame() {
     Game_End();
-    SetActivePlatform(nullptr);
+    Reset_Runner();
+    Unwire_Runner();
   }
 };
 

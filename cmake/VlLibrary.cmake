@@ -1,8 +1,16 @@
-# vl_library(NAME [DEPS lib...]): a static library from every .cpp in the calling folder.
-# Globbing keeps each subsystem free to add units without touching the build files.
+# vl_library(NAME [SOURCES file...] [EXCLUDE file...] [DEPS lib...]): a static library from every .cpp
+# in the calling folder (or from SOURCES), less EXCLUDE. Globbing keeps each subsystem free to add
+# units without touching the build files.
 function(vl_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  cmake_parse_arguments(ARG "" "" "SOURCES;EXCLUDE;DEPS" ${ARGN})
+  if(ARG_SOURCES)
+    set(sources ${ARG_SOURCES})
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
+  if(ARG_EXCLUDE)
+    list(REMOVE_ITEM sources ${ARG_EXCLUDE})
+  endif()
   if(NOT sources)
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})

@@ -1,11 +1,6 @@
 #include "data/Game_File.h"
 
 #include "data/Support_Stream.h"
-#include "library/Path_Class.h"
-#include "script/Script_Class.h"
-#include "script/Trigger_Class.h"
-#include "world/Object_Class.h"
-#include "world/Room_Class.h"
 
 #include <cstring>
 
@@ -64,82 +59,6 @@ std::unique_ptr<CStream> Game_ReadResourceHead(CStream& exe, RGameData& game) {
   return block;
 }
 
-// ---- Sections -----------------------------------------------------------------------------------
-
-namespace {
-
-constexpr int32_t kResourceVersion = 800;
-
-bool ReadExtensions(CStream& s, RGameData&) {
-  if (s.ReadInteger() != 700) return false;
-  return s.ReadInteger() <= 0; // package records are not read yet
-}
-
-bool ReadTriggers(CStream& s, RGameData&) {
-  return Triggers().LoadSection(s);
-}
-
-bool ReadConstants(CStream& s, RGameData& game) {
-  game.gd_constants.clear();
-  if (s.ReadInteger() != kResourceVersion) return false;
-  const int32_t count = s.ReadInteger();
-  for (int32_t i = 0; i < count; ++i) {
-    std::string name = s.ReadString();
-    game.gd_constants.emplace_back(std::move(name), s.ReadString());
-  }
-  return true;
-}
-
-bool ReadNamed(CStream& s, RGameData&) {
-  return ReadNamedSectionWithoutRecords(s);
-}
-
-bool ReadScripts(CStream& s, RGameData&) {
-  return Scripts().LoadSection(s);
-}
-
-bool ReadPaths(CStream& s, RGameData&) {
-  return Paths().LoadSection(s);
-}
-
-bool ReadObjects(CStream& s, RGameData&) {
-  return Objects().LoadSection(s);
-}
-
-bool ReadRooms(CStream& s, RGameData& game) {
-  return Rooms().LoadSection(s, game);
-}
-
-bool ReadIncludedFiles(CStream& s, RGameData&) {
-  if (s.ReadInteger() != kResourceVersion) return false;
-  return s.ReadInteger() <= 0; // included-file records are not read yet
-}
-
-bool ReadHelp(CStream& s, RGameData& game) {
-  if (s.ReadInteger() != kResourceVersion) return false;
-  game.gd_help = s.ReadStreamC();
-  return true;
-}
-
-bool ReadLibraryInit(CStream& s, RGameData& game) {
-  game.gd_libinit.clear();
-  if (s.ReadInteger() != 500) return false;
-  const int32_t count = s.ReadInteger();
-  for (int32_t i = 0; i < count; ++i) game.gd_libinit.push_back(s.ReadString());
-  return true;
-}
-
-bool ReadRoomOrder(CStream& s, RGameData& game) {
-  game.gd_roomorder.clear();
-  if (s.ReadInteger() != 700) return false;
-  const int32_t count = s.ReadInteger();
-  if (count < 1) return false;
-  for (int32_t i = 0; i < count; ++i) game.gd_roomorder.push_back(s.ReadInteger());
-  return true;
-}
-
-} // namespace
-
 bool ReadNamedSectionWithoutRecords(CStream& s) {
   if (s.ReadInteger() != kResourceVersion) return false;
   const int32_t count = s.ReadInteger();
@@ -147,24 +66,5 @@ bool ReadNamedSectionWithoutRecords(CStream& s) {
     if (s.ReadStreamC()->ReadBoolean()) return false;
   return true;
 }
-
-const std::array<RSection, 16> kSections = {{
-    {0, "Loading extension packages", ReadExtensions},
-    {5, "Loading triggers", ReadTriggers},
-    {6, "Loading constants", ReadConstants},
-    {7, "Loading sounds", ReadNamed},
-    {10, "Loading sprites", ReadNamed},
-    {23, "Loading backgrounds", ReadNamed},
-    {30, "Loading paths", ReadPaths},
-    {32, "Loading scripts", ReadScripts},
-    {34, "Loading fonts", ReadNamed},
-    {36, "Loading time lines", ReadNamed},
-    {38, "Loading objects", ReadObjects},
-    {40, "Loading rooms", ReadRooms},
-    {43, "Loading included files", ReadIncludedFiles},
-    {45, "Loading help", ReadHelp},
-    {47, "Loading library init code", ReadLibraryInit},
-    {49, "Loading room order", ReadRoomOrder},
-}};
 
 } // namespace vl

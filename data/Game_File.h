@@ -17,6 +17,8 @@ namespace vl {
 
 inline constexpr size_t kMarkerSearchStart = 3800004;
 inline constexpr int32_t kGameVersion = 810;
+// The version of most resource records and of the sections that hold them.
+inline constexpr int32_t kResourceVersion = 800;
 
 // Process-wide values read from the game data.
 struct RGameData {
@@ -49,14 +51,6 @@ std::pair<std::string, std::unique_ptr<CStream>> Game_ReadLibrary(CStream& exe);
 // Unscrambles the resource block and reads its head (padding, flags, game id, identifier); the
 // returned stream is positioned at the first section.
 std::unique_ptr<CStream> Game_ReadResourceHead(CStream& exe, RGameData& game);
-
-// One section of the resource block, read in stored order.
-struct RSection {
-  int32_t percent;
-  const char* text;
-  bool (*read)(CStream& block, RGameData& game);
-};
-extern const std::array<RSection, 16> kSections;
 
 // Reads the named-resource framing with a record loader that accepts no records yet: only entries
 // whose exists flag is false load. Used for the kinds whose records are not read yet.

@@ -15,7 +15,7 @@ namespace vl {
 
 namespace {
 
-double Precision = 0.00000001;
+double Precision = kDefaultPrecision;
 
 enum : int32_t {
   kStackId = 101,

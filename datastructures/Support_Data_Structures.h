@@ -16,7 +16,8 @@
 
 namespace vl {
 
-// The precision of CompareValues, shared by all containers; initially 1e-8.
+// The precision of CompareValues, shared by all containers; initially kDefaultPrecision.
+inline constexpr double kDefaultPrecision = 0.00000001;
 double DS_Precision();
 // Stores |prec|.
 void DS_SetPrecision(double prec);

@@ -6,20 +6,22 @@ namespace vl {
 
 namespace {
 
-void DefaultSink(std::string_view message) {
-  fmt::print(stderr, "{}\n", message);
-}
+class CStandardErrorSink final : public CFunctionErrorSink {
+public:
+  void ReportFunctionError(std::string_view message) override { fmt::print(stderr, "{}\n", message); }
+};
 
-TFunctionErrorSink Sink = DefaultSink;
+CStandardErrorSink StandardErrorSink;
+CFunctionErrorSink* Sink = &StandardErrorSink;
 
 } // namespace
 
-void SetFunctionErrorSink(TFunctionErrorSink sink) {
-  Sink = sink ? sink : DefaultSink;
+void SetFunctionErrorSink(CFunctionErrorSink* sink) {
+  Sink = sink ? sink : &StandardErrorSink;
 }
 
 void ReportFunctionError(std::string_view message) {
-  Sink(message);
+  Sink->ReportFunctionError(message);
 }
 
 } // namespace vl

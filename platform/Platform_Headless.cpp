@@ -7,6 +7,53 @@ namespace vl {
 
 namespace {
 
+class THeadlessDialogs final : public TDialogs {
+public:
+  void SetTitle(const std::string&) override {}
+  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+  bool AskYesNo(const std::string& text, bool defaultYes) override {
+    std::fprintf(stderr, "%s [%s]\n", text.c_str(), defaultYes ? "Yes" : "No");
+    return defaultYes;
+  }
+  // Prints the newest message as the window shows it and takes the default answer.
+  EErrorAnswer ShowError(const std::vector<std::string>& lines, size_t first, bool) override {
+    for (size_t i = first; i < lines.size(); ++i) std::fprintf(stderr, "%s\n", lines[i].c_str());
+    return EErrorAnswer::Abort;
+  }
+};
+
+class THeadlessClock final : public TClock {
+public:
+  int64_t Microseconds() override { return m_clock; }
+  void SleepMicroseconds(int64_t us) override {
+    if (us > 0) m_clock += us;
+  }
+  bool IsVirtual() const override { return true; }
+
+private:
+  int64_t m_clock = 0;
+};
+
+class THeadlessEvents final : public TEventSource {
+public:
+  void PumpEvents(TEventSink&) override {}
+};
+
+class THeadlessDisplay final : public TDisplay {
+public:
+  RDisplayMode CurrentMode() override { return m_mode; }
+  bool SetMode(const RDisplayMode& wanted) override {
+    if (wanted.width) m_mode.width = wanted.width;
+    if (wanted.height) m_mode.height = wanted.height;
+    if (wanted.bits) m_mode.bits = wanted.bits;
+    if (wanted.frequency) m_mode.frequency = wanted.frequency;
+    return true;
+  }
+
+private:
+  RDisplayMode m_mode{1024, 768, 32, 60};
+};
+
 class THeadlessLoadWindow final : public TLoadWindow {
 public:
   void SetImages(const RPixels*, const RPixels*, const RPixels*) override {}
@@ -16,52 +63,64 @@ public:
   void Hide() override {}
 };
 
-class THeadlessPlatform final : public TPlatform {
+class THeadlessWindows final : public TWindows {
 public:
-  bool IsHeadless() const override { return true; }
-
-  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-
-  bool AskYesNo(const std::string& text, bool defaultYes) override {
-    std::fprintf(stderr, "%s [%s]\n", text.c_str(), defaultYes ? "Yes" : "No");
-    return defaultYes;
-  }
-
-  // Prints the message as the window would show it (lines at each CR) and takes the default answer.
-  EErrorAnswer ShowError(const std::string& message, bool) override {
-    const size_t first = m_errormemo.Lines().size() + 2; // after the empty line and the underscores
-    m_errormemo.Add(message);
-    for (size_t i = first; i < m_errormemo.Lines().size(); ++i)
-      std::fprintf(stderr, "%s\n", m_errormemo.Lines()[i].c_str());
-    return EErrorAnswer::Abort;
-  }
-
-  int64_t Microseconds() override { return m_clock; }
-  void SleepMicroseconds(int64_t us) override {
-    if (us > 0) m_clock += us;
-  }
-  void PumpEvents() override {}
-
-  RDisplayMode CurrentDisplayMode() override { return m_mode; }
-  bool SetDisplayMode(const RDisplayMode& wanted) override {
-    if (wanted.width) m_mode.width = wanted.width;
-    if (wanted.height) m_mode.height = wanted.height;
-    if (wanted.bits) m_mode.bits = wanted.bits;
-    if (wanted.frequency) m_mode.frequency = wanted.frequency;
-    return true;
-  }
-
   std::unique_ptr<TLoadWindow> CreateLoadWindow() override { return std::make_unique<THeadlessLoadWindow>(); }
+};
+
+// Off-screen rendering comes with the render device; until then a context of the asked size
+// that cannot be made current.
+class THeadlessContext final : public TRenderContext {
+public:
+  THeadlessContext(int32_t width, int32_t height) : m_width(width), m_height(height) {}
+  bool MakeCurrent() override { return false; }
+  void Present() override {}
+  int32_t Width() const override { return m_width; }
+  int32_t Height() const override { return m_height; }
 
 private:
-  int64_t m_clock = 0;
-  RDisplayMode m_mode{1024, 768, 32, 60};
+  int32_t m_width, m_height;
+};
+
+class THeadlessRender final : public TRenderFactory {
+public:
+  std::unique_ptr<TRenderContext> CreateContext(int32_t width, int32_t height) override {
+    return std::make_unique<THeadlessContext>(width, height);
+  }
+};
+
+// No sound device: nothing is pulled.
+class THeadlessAudio final : public TAudioOutput {
+public:
+  bool Open(const RAudioFormat&, TAudioSource&) override { return true; }
+  void Close() override {}
+};
+
+class TNoGlyphs final : public TFontFace {
+public:
+  bool Glyph(uint32_t, RGlyph&) override { return false; }
+};
+
+// Rasterizing comes with the fonts; until then every face is empty.
+class THeadlessFonts final : public TFontRasterizer {
+public:
+  std::unique_ptr<TFontFace> OpenFont(const RFontRequest&) override { return std::make_unique<TNoGlyphs>(); }
 };
 
 } // namespace
 
-std::unique_ptr<TPlatform> CreateHeadlessPlatform() {
-  return std::make_unique<THeadlessPlatform>();
+std::unique_ptr<TServices> CreateHeadlessServices() {
+  auto services = std::make_unique<TServices>();
+  services->sv_dialogs = std::make_unique<THeadlessDialogs>();
+  services->sv_clock = std::make_unique<THeadlessClock>();
+  services->sv_events = std::make_unique<THeadlessEvents>();
+  services->sv_display = std::make_unique<THeadlessDisplay>();
+  services->sv_windows = std::make_unique<THeadlessWindows>();
+  services->sv_render = std::make_unique<THeadlessRender>();
+  services->sv_audio = std::make_unique<THeadlessAudio>();
+  services->sv_fonts = std::make_unique<THeadlessFonts>();
+  services->sv_headless = true;
+  return services;
 }
 
 } // namespace vl

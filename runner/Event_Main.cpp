@@ -1,7 +1,6 @@
 #include "runner/Event_Main.h"
 
 #include "runner/Event_Action.h"
-#include "script/Code_Error.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
 #include "world/World_Report.h"
@@ -50,8 +49,49 @@ void Perform_Event_All(int32_t type, int32_t number) {
     if (!inst->i_marked) Perform_Event_Object(inst, inst, inst->i_objectindex, type, number);
 }
 
-void Install_Event_Dispatch() {
-  PlayState().ps_perform = Perform_Event;
+namespace {
+
+std::array<std::vector<std::vector<int32_t>>, kEventTypes> EventLists;
+
+} // namespace
+
+void Build_EventLists() {
+  const CObjectTable& objects = Objects();
+  for (int32_t type = 0; type < kEventTypes; ++type) {
+    auto& lists = EventLists[size_t(type)];
+    lists.assign(size_t(kEventListBound[size_t(type)] + 1), {});
+    for (int32_t number = 0; number < int32_t(lists.size()); ++number)
+      for (int32_t o = 0; o < objects.Count(); ++o)
+        if (const CObject* object = objects.Get(o); object && object->GetEventRecursive(type, number))
+          lists[size_t(number)].push_back(o);
+  }
+}
+
+const std::vector<int32_t>& EventList(int32_t type, int32_t number) {
+  static const std::vector<int32_t> none;
+  const auto& lists = EventLists[size_t(type)];
+  return number >= 0 && number < int32_t(lists.size()) ? lists[size_t(number)] : none;
+}
+
+std::vector<CInstance*> InstancesOf(int32_t object) {
+  CRoom* room = PlayState().ps_room;
+  return room ? room->ObjectList(object) : std::vector<CInstance*>();
+}
+
+// The instances of one object share the event, so it is looked up once per object.
+void Dispatch(int32_t type, int32_t number) {
+  for (int32_t object : EventList(type, number)) {
+    int32_t owner = -1;
+    const CEvent* event = Find_Event(object, type, number, &owner);
+    if (!event) continue;
+    for (CInstance* inst : InstancesOf(object)) {
+      if (inst->i_marked) continue;
+      if (inst->i_objectindex == object)
+        Perform_Found(inst, inst, *event, owner, type, number);
+      else // changed its object during the step: it reacts as its new object
+        Perform_Event(inst, inst, type, number);
+    }
+  }
 }
 
 } // namespace vl

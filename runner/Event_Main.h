@@ -1,13 +1,16 @@
 #pragma once
 // Performing events: finding the event along the parent chain, keeping the current-event record
-// around it and running its action list. Every perform stops early while a room change is pending.
+// around it and running its action list; and the step's dispatch of one event to every instance
+// that reacts to it. Every perform stops early while a room change is pending.
 
+#include "world/Event_Class.h"
+#include "world/Instance_Class.h"
+
+#include <array>
 #include <cstdint>
+#include <vector>
 
 namespace vl {
-
-class CEvent;
-class CInstance;
 
 // Nothing when a room change is pending or there is no instance; else from the instance's object.
 void Perform_Event(CInstance* inst, CInstance* other, int32_t type, int32_t number);
@@ -21,7 +24,24 @@ void Perform_Event_All(int32_t type, int32_t number);
 // The event an instance of object reacts to, and the object in the chain that owns it.
 CEvent* Find_Event(int32_t object, int32_t type, int32_t number, int32_t* owner);
 
-// Installs Perform_Event as the world's dispatch.
-void Install_Event_Dispatch();
+// Event numbers dispatched by the step for each type: 0 to this bound (-1: none).
+constexpr std::array<int32_t, kEventTypes> kEventListBound = {0,   0,   12, 16,  -1,  128,
+                                                              128, 128, 0,  128, 128, -1};
+// Per event type and number, the objects that have the event themselves or by inheritance; built
+// when the game starts.
+void Build_EventLists();
+const std::vector<int32_t>& EventList(int32_t type, int32_t number);
+// The instances of object in the played room as they are now: events may add instances to the
+// lists being walked.
+std::vector<CInstance*> InstancesOf(int32_t object);
+// The event for every unmarked instance of every object in its list, each as self and other.
+void Dispatch(int32_t type, int32_t number);
+// The mouse event number for the unmarked instances of its list that pass test.
+template <typename Test>
+void DispatchWhere(int32_t number, Test test) {
+  for (int32_t object : EventList(ev_mouse, number))
+    for (CInstance* inst : InstancesOf(object))
+      if (!inst->i_marked && test(*inst)) Perform_Event(inst, inst, ev_mouse, number);
+}
 
 } // namespace vl

@@ -2,6 +2,7 @@
 
 #include "data/Game_File.h"
 #include "data/Support_Stream.h"
+#include "runner/IO_Main.h"
 #include "runner/Run_Main.h"
 #include "script/Code_Error.h"
 #include "script/Variable_Class.h"
@@ -145,7 +146,7 @@ void Read_Game(const std::string& file) {
 
 void Game_LoadPending() {
   New_Room = kRoomNone;
-  RunState().rs_input.Clear();
+  StepInput().Clear();
   Read_Game(PlayState().ps_loadfile);
 }
 

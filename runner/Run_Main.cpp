@@ -2,20 +2,19 @@
 
 #include "data/Game_File.h"
 #include "library/Support_Random.h"
-#include "platform/Platform.h"
 #include "runner/Event_Action.h"
 #include "runner/Event_Main.h"
+#include "runner/IO_Main.h"
+#include "runner/Run_Clock.h"
 #include "runner/Run_Command.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
-#include "script/Code_Host.h"
 #include "script/Code_Main.h"
 #include "script/Variable_Class.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
 #include "world/Trigger_Step.h"
 #include "world/Variable_World.h"
-#include "world/World_Host.h"
 #include "world/World_Run.h"
 
 #include <algorithm>
@@ -27,28 +26,12 @@ namespace vl {
 
 namespace {
 
-constexpr int64_t kSecond = 1000000;
-int64_t TimerBase = 0;
-
-TPlatform& Platform() {
-  return *ActivePlatform();
-}
-
-void PumpMessages() {
-  if (ActivePlatform()) Platform().PumpEvents();
-}
-
 CRoom* Room() {
   return PlayState().ps_room;
 }
 
 bool Pending() {
   return New_Room != kRoomNone;
-}
-
-// The instances of object as they are now: events may add instances to the lists being walked.
-std::vector<CInstance*> InstancesOf(int32_t object) {
-  return Room() ? Room()->ObjectList(object) : std::vector<CInstance*>();
 }
 
 std::vector<CInstance*> AllInstances() {
@@ -58,41 +41,6 @@ std::vector<CInstance*> AllInstances() {
     for (const auto& inst : room->r_instance) all.push_back(inst.get());
   }
   return all;
-}
-
-const std::vector<int32_t>& EventList(int32_t type, int32_t number) {
-  static const std::vector<int32_t> none;
-  const auto& lists = RunState().rs_eventlists[size_t(type)];
-  return number >= 0 && number < int32_t(lists.size()) ? lists[size_t(number)] : none;
-}
-
-// The event for every unmarked instance of every object in its list, each as self and other. The
-// instances of one object share the event, so it is looked up once per object.
-void Dispatch(int32_t type, int32_t number) {
-  for (int32_t object : EventList(type, number)) {
-    int32_t owner = -1;
-    const CEvent* event = Find_Event(object, type, number, &owner);
-    if (!event) continue;
-    for (CInstance* inst : InstancesOf(object)) {
-      if (inst->i_marked) continue;
-      if (inst->i_objectindex == object)
-        Perform_Found(inst, inst, *event, owner, type, number);
-      else // changed its object during the step: it reacts as its new object
-        Perform_Event(inst, inst, type, number);
-    }
-  }
-}
-
-void Build_EventLists() {
-  const CObjectTable& objects = Objects();
-  for (int32_t type = 0; type < kEventTypes; ++type) {
-    auto& lists = RunState().rs_eventlists[size_t(type)];
-    lists.assign(size_t(kEventListBound[size_t(type)] + 1), {});
-    for (int32_t number = 0; number < int32_t(lists.size()); ++number)
-      for (int32_t o = 0; o < objects.Count(); ++o)
-        if (const CObject* object = objects.Get(o); object && object->GetEventRecursive(type, number))
-          lists[size_t(number)].push_back(o);
-  }
 }
 
 // Compiles and runs a piece of creation code with RunCodeOrError; the texts say where it failed.
@@ -128,7 +76,7 @@ void Run_LibraryInit() {
 void Move_Instances() {
   for (CInstance* inst : AllInstances()) {
     inst->Adapt_Speed();
-    if (inst->Adapt_Path() && !inst->i_marked) Perform_Event(inst, inst, ev_other, 8);
+    if (inst->Adapt_Path() && !inst->i_marked) Perform_Event(inst, inst, ev_other, ev_end_of_path);
     inst->SetPosition(inst->i_x + inst->i_hspeed, inst->i_y + inst->i_vspeed);
   }
 }
@@ -152,7 +100,7 @@ void Animate_Instances() {
     const int32_t images = inst->ImageNumber();
     if (images <= 0 || std::floor(inst->i_imageindex) < images) continue;
     inst->i_imageindex -= images;
-    Perform_Event(inst, inst, ev_other, 7);
+    Perform_Event(inst, inst, ev_other, ev_animation_end);
   }
 }
 
@@ -161,71 +109,11 @@ void Animate_Instances() {
 void Set_PlayedRoom(CRoom* room, int32_t index) {
   PlayState().ps_room = room;
   PlayState().ps_roomindex = index;
-  if (HasCodeHost())
-    if (auto* host = dynamic_cast<CWorldHost*>(&CodeHost())) host->SetRoom(room);
-}
-
-// ---- Input -------------------------------------------------------------------------------------
-
-void RStepInput::ClearStep() {
-  si_keypressed.reset();
-  si_keyreleased.reset();
-  si_buttonpressed.reset();
-  si_buttonreleased.reset();
-  si_wheelup = si_wheeldown = false;
-}
-
-void RStepInput::Clear() {
-  ClearStep();
-  si_keyheld.reset();
-  si_buttonheld.reset();
-  si_lastkey = 0;
 }
 
 RRunState& RunState() {
   static RRunState state;
   return state;
-}
-
-// ---- Clock -------------------------------------------------------------------------------------
-
-void Timer_Reset() {
-  TimerBase = Platform().Microseconds();
-}
-
-int64_t Timer_Now() {
-  return Platform().Microseconds() - TimerBase;
-}
-
-void Timer_Wait(int64_t delay) {
-  if (delay <= 0) return;
-  const int64_t start = Timer_Now(), target = start + delay;
-  if (delay >= 2000) Platform().SleepMicroseconds((delay - 1000) / 1000 * 1000);
-  for (int64_t now = Timer_Now(); now < target && now >= start; now = Timer_Now()) {
-    Platform().PumpEvents();
-    if (Platform().IsHeadless()) Platform().SleepMicroseconds(target - now);
-  }
-}
-
-int64_t Frame_Delay(int32_t speed, int64_t now, int64_t last) {
-  const int64_t delay = kSecond / std::max(speed, 1) - (now - last);
-  return std::clamp<int64_t>(delay, 0, kSecond);
-}
-
-void RFrameCount::Reset(int64_t now) {
-  fc_last = fc_secondstart = now;
-  fc_counter = fc_fps = 0;
-}
-
-void RFrameCount::Advance(int64_t now, int64_t delay) {
-  fc_last = now + delay;
-  if (fc_last < fc_secondstart) fc_secondstart = fc_last;
-  if (fc_last / kSecond > fc_secondstart / kSecond) {
-    fc_fps = fc_counter;
-    fc_counter = 0;
-    fc_secondstart = fc_last;
-  }
-  ++fc_counter;
 }
 
 // ---- Game and rooms ----------------------------------------------------------------------------
@@ -240,7 +128,6 @@ void Game_Start() {
   game.gv_cursorsprite = -1;
   state.rs_cursorimage = 0;
   PlayState().ps_transition = 0;
-  PlayState().ps_save = Save_Game;
   SeedRandomAtGameStart();
   Run_LibraryInit();
   state.rs_rooms.clear();
@@ -268,8 +155,8 @@ void Room_End(bool gameEnd) {
   // Room end and game end run even though a room change is pending; a fatal error in them stays.
   const int32_t saved = New_Room;
   New_Room = kRoomNone;
-  Perform_Event_All(ev_other, 5);
-  if (gameEnd) Perform_Event_All(ev_other, 3);
+  Perform_Event_All(ev_other, ev_room_end);
+  if (gameEnd) Perform_Event_All(ev_other, ev_game_end);
   if (New_Room != kRoomFatal) New_Room = saved;
 
   state.rs_carried.clear();
@@ -290,7 +177,7 @@ void Room_End(bool gameEnd) {
 void Room_Start(int32_t index, bool gameStart) {
   RRunState& state = RunState();
   New_Room = kRoomNone;
-  state.rs_input.Clear();
+  StepInput().Clear();
   if (index < 0) index = 0;
   if (index >= int32_t(state.rs_rooms.size())) state.rs_rooms.resize(size_t(index) + 1);
   std::unique_ptr<CRoom>& slot = state.rs_rooms[size_t(index)];
@@ -321,12 +208,12 @@ void Room_Start(int32_t index, bool gameStart) {
     }
   }
   state.rs_carried.clear();
-  if (gameStart) Perform_Event_All(ev_other, 2);
+  if (gameStart) Perform_Event_All(ev_other, ev_game_start);
   if (fresh && !room->r_code.empty()) {
     CInstance temporary;
     RunCreationCode(room->r_code, &temporary, "of room " + Rooms().Name(index));
   }
-  Perform_Event_All(ev_other, 4);
+  Perform_Event_All(ev_other, ev_room_start);
   if (!Pending()) PlayState().ps_transition = 0;
 }
 
@@ -365,7 +252,7 @@ void Run_Loop() {
   RFrameCount frames;
   frames.Reset(Timer_Now());
   GameVariables().gv_fps = 0;
-  PumpMessages();
+  IO_Pump();
   while (state.rs_running && !state.rs_paused) {
     try {
       if (state.rs_steplimit && state.rs_steps >= *state.rs_steplimit) {
@@ -384,7 +271,7 @@ void Run_Loop() {
       frames.Advance(now, delay);
       GameVariables().gv_fps = frames.fc_fps;
       Act_On_Code();
-      PumpMessages();
+      IO_Pump();
     } catch (const std::exception&) {
       // A failing pass leaves the game as it is; the next pass goes on.
     }
@@ -401,7 +288,7 @@ void Run_Step() {
     inst->i_yprevious = inst->i_y;
     inst->SetPathPositionPrevious(inst->i_pathposition);
   }
-  Handle_Step(1);
+  Handle_Step(ev_step_begin);
   if (Pending()) return;
   // Time lines run here once they exist.
   Handle_Alarms();
@@ -411,12 +298,12 @@ void Run_Step() {
   // Joysticks are read here once the platform offers them.
   Handle_Mouse();
   if (Pending()) return;
-  Handle_Step(0);
+  Handle_Step(ev_step_normal);
   if (Pending()) return;
   Move_Instances();
   // Boundary and collision events come here once they exist.
   if (Pending()) return;
-  Handle_Step(2);
+  Handle_Step(ev_step_end);
   if (Pending()) return;
   room = Room();
   room->RemoveMarked();
@@ -424,21 +311,21 @@ void Run_Step() {
   room->ScrollBackground();
   Animate_Instances();
   ++state.rs_cursorimage;
-  state.rs_input.ClearStep();
+  StepInput().ClearStep();
 }
 
 // ---- Step handlers -----------------------------------------------------------------------------
 
 void Handle_FunctionKeys() {
-  RStepInput& input = RunState().rs_input;
+  RStepInput& input = StepInput();
   const RGameSettings& settings = GameData().gd_settings;
-  if (input.si_lastkey == 27 && settings.gs_quitkey) {
+  if (input.si_lastkey == vk_escape && settings.gs_quitkey) {
     input.si_lastkey = 0;
     New_Room = kRoomEnd;
-  } else if (input.si_lastkey == 116 && settings.gs_savekey) {
+  } else if (input.si_lastkey == vk_f5 && settings.gs_savekey) {
     input.si_lastkey = 0;
     Save_Game(Key_SaveFile());
-  } else if (input.si_lastkey == 117 && settings.gs_savekey) {
+  } else if (input.si_lastkey == vk_f6 && settings.gs_savekey) {
     input.si_lastkey = 0;
     Read_Game(Key_SaveFile());
   }
@@ -458,81 +345,6 @@ void Handle_Alarms() {
         if (timer < 0) continue;
         if (--timer == 0) Perform_Event(inst, inst, ev_alarm, alarm);
       }
-}
-
-namespace {
-
-// Keyboard-like events of one type for the keys that pass test, then "no key" or "any key".
-template <typename Test>
-void Handle_Keys(int32_t type, Test test) {
-  bool any = false;
-  for (int32_t key = 8; key <= 255; ++key) {
-    if (!test(key)) continue;
-    any = true;
-    Dispatch(type, key);
-  }
-  Dispatch(type, any ? 1 : 0);
-}
-
-bool UnderMouse(const CInstance& inst) {
-  const RStepInput& input = RunState().rs_input;
-  return inst.Collision_Point(true, input.si_mousex, input.si_mousey);
-}
-
-bool UnderPreviousMouse(const CInstance& inst) {
-  const RStepInput& input = RunState().rs_input;
-  return inst.Collision_Point(true, input.si_mousexprev, input.si_mouseyprev);
-}
-
-// The mouse event number for the instances of its list that pass test.
-template <typename Test>
-void DispatchWhere(int32_t number, Test test) {
-  for (int32_t object : EventList(ev_mouse, number))
-    for (CInstance* inst : InstancesOf(object))
-      if (!inst->i_marked && test(*inst)) Perform_Event(inst, inst, ev_mouse, number);
-}
-
-} // namespace
-
-void Handle_Keyboard() {
-  const RStepInput& input = RunState().rs_input;
-  Handle_Keys(ev_keyboard,
-              [&](int32_t k) { return input.si_keyheld[size_t(k)] || input.si_keypressed[size_t(k)]; });
-  Handle_Keys(ev_keypress, [&](int32_t k) { return bool(input.si_keypressed[size_t(k)]); });
-  Handle_Keys(ev_keyrelease, [&](int32_t k) { return bool(input.si_keyreleased[size_t(k)]); });
-}
-
-void Handle_Mouse() {
-  RStepInput& input = RunState().rs_input;
-  const bool held[] = {false, input.si_buttonheld[1] || input.si_buttonpressed[1],
-                       input.si_buttonheld[2] || input.si_buttonpressed[2],
-                       input.si_buttonheld[3] || input.si_buttonpressed[3]};
-  bool any = false;
-  for (int32_t button = 1; button <= 3; ++button) {
-    if (!held[button]) continue;
-    any = true;
-    DispatchWhere(button - 1, UnderMouse);
-    Dispatch(ev_mouse, 49 + button);
-  }
-  if (!any) DispatchWhere(3, UnderMouse);
-  for (int32_t button = 1; button <= 3; ++button) {
-    if (!input.si_buttonpressed[size_t(button)]) continue;
-    DispatchWhere(3 + button, UnderMouse);
-    Dispatch(ev_mouse, 12);
-    Dispatch(ev_mouse, 52 + button);
-  }
-  for (int32_t button = 1; button <= 3; ++button) {
-    if (!input.si_buttonreleased[size_t(button)]) continue;
-    DispatchWhere(6 + button, UnderMouse);
-    Dispatch(ev_mouse, 13);
-    Dispatch(ev_mouse, 55 + button);
-  }
-  DispatchWhere(10, [](const CInstance& i) { return UnderMouse(i) && !UnderPreviousMouse(i); });
-  DispatchWhere(11, [](const CInstance& i) { return !UnderMouse(i) && UnderPreviousMouse(i); });
-  if (input.si_wheelup) Dispatch(ev_mouse, 60);
-  if (input.si_wheeldown) Dispatch(ev_mouse, 61);
-  input.si_mousexprev = input.si_mousex;
-  input.si_mouseyprev = input.si_mousey;
 }
 
 } // namespace vl

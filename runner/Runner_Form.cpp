@@ -4,6 +4,7 @@
 #include "platform/Platform_Os.h"
 #include "runner/Runner_Functions.h"
 #include "runner/Runner_Load.h"
+#include "runner/Runner_Wiring.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -27,7 +28,7 @@ int RunGame(RRunner& runner) {
   } catch (const std::exception& e) {
     Trace(std::string("Unhandled Exception - ") + e.what());
     Trace("Stack Trace");
-    ActivePlatform()->ShowMessage("Unexpected error occured when running the game.");
+    Dialogs().ShowMessage("Unexpected error occured when running the game.");
     return kExitLoadFailed;
   }
   if (runner.rn_corrupt) std::fprintf(stderr, "vlrun: the game data is corrupt (checksum mismatch)\n");
@@ -36,7 +37,8 @@ int RunGame(RRunner& runner) {
 
 } // namespace
 
-int RunnerMain(int argc, char** argv) {
+int RunnerMain(int argc, char** argv, TWindowedServices windowed) {
+  Reset_Runner();
   RRunner& runner = Runner();
   RRunOptions& options = runner.rn_options;
   std::string game;
@@ -72,13 +74,13 @@ int RunnerMain(int argc, char** argv) {
   if (seed >= 0) options.ro_seed = uint32_t(seed);
   options.ro_exepath = game.empty() ? ExecutablePath() : std::filesystem::absolute(game).string();
 
-  std::unique_ptr<TPlatform> platform = options.ro_headless ? CreateHeadlessPlatform() : CreateSdlPlatform();
-  if (!platform) {
+  std::unique_ptr<TServices> services = options.ro_headless ? CreateHeadlessServices() : windowed();
+  if (!services) {
     std::fprintf(stderr, "vlrun: cannot open a display; use --headless to run without a window\n");
     return kExitUsage;
   }
-  SetActivePlatform(platform.get());
-  std::unique_ptr<TLoadWindow> loadWindow = platform->CreateLoadWindow();
+  Wire_Runner(*services);
+  std::unique_ptr<TLoadWindow> loadWindow = Windows().CreateLoadWindow();
   runner.rn_loadwindow = loadWindow.get();
 
   const std::string exeFolder = std::filesystem::path(options.ro_exepath).parent_path().string();
@@ -86,12 +88,13 @@ int RunnerMain(int argc, char** argv) {
   runner.rn_trace = TraceWanted(options.ro_trace);
   TraceBanner();
   if (runner.rn_tempfolder.empty())
-    platform->ShowMessage("Failed to create temp dir. This can cause serious problems with sounds, etc.");
+    Dialogs().ShowMessage("Failed to create temp dir. This can cause serious problems with sounds, etc.");
 
   const int status = RunGame(runner);
   RemoveTempFolder(runner.rn_tempfolder);
-  runner.rn_loadwindow = nullptr;
-  SetActivePlatform(nullptr);
+  loadWindow.reset();
+  Reset_Runner();
+  Unwire_Runner();
   return status;
 }
 

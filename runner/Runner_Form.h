@@ -1,7 +1,11 @@
 #pragma once
 // The program entry: command line, platform, temporary folder, the game run and the exit status.
 
+#include <memory>
+
 namespace vl {
+
+struct TServices;
 
 // Exit statuses of vlrun.
 enum EExitCode : int {
@@ -10,6 +14,9 @@ enum EExitCode : int {
   kExitUsage = 2,      // wrong command line
 };
 
-int RunnerMain(int argc, char** argv);
+// The services of a run with a window; null when no display can be opened.
+using TWindowedServices = std::unique_ptr<TServices> (*)();
+
+int RunnerMain(int argc, char** argv, TWindowedServices windowed);
 
 } // namespace vl

@@ -4,10 +4,8 @@
 #include "library/Function_Game.h"
 #include "library/Function_Math.h"
 #include "library/Function_Misc.h"
-#include "library/Support_Report.h"
 #include "script/Code_Function.h"
 #include "world/Function_Interaction.h"
-#include "world/World_Report.h"
 
 #include <cstdio>
 
@@ -23,7 +21,6 @@ void RegisterBuiltinFunctions() {
   Register_Function_Misc();
   Register_Function_Game();
   Register_Function_DataStructures();
-  SetFunctionErrorSink([](std::string_view message) { ReportEventError(std::string(message), false); });
 }
 
 void ListBuiltinFunctions() {

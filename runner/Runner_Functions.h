@@ -3,8 +3,7 @@
 
 namespace vl {
 
-// Registers every built-in function once and sends the errors of built-in functions to the
-// error reporter with the current event.
+// Registers every built-in function once.
 void RegisterBuiltinFunctions();
 // Prints the registered built-in names, one per line, in table order.
 void ListBuiltinFunctions();

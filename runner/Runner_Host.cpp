@@ -1,8 +1,12 @@
 #include "runner/Runner_Host.h"
 
+#include "runner/Event_Main.h"
+#include "runner/Run_Command.h"
+#include "runner/Run_Error.h"
 #include "script/Code_Function.h"
 #include "script/Script_Class.h"
 #include "world/Game_Names.h"
+#include "world/World_Report.h"
 
 namespace vl {
 
@@ -34,14 +38,25 @@ bool CRunnerHost::LookupName(std::string_view name, RValue& value) const {
   return LookupGameName(name, value);
 }
 
+void CRunnerHost::PerformEvent(CInstance* self, CInstance* other, int32_t type, int32_t number) {
+  Perform_Event(self, other, type, number);
+}
+
+void CRunnerHost::SaveGame(const std::string& file) {
+  Save_Game(file);
+}
+
+bool CRunnerHost::Report(const std::string& text, bool fatal) {
+  return Show_Error(text, fatal);
+}
+
+void CRunnerHost::ReportFunctionError(std::string_view message) {
+  ReportEventError(std::string(message), false);
+}
+
 CRunnerHost& RunnerHost() {
   static CRunnerHost host;
   return host;
-}
-
-void Install_RunnerHost() {
-  SetCodeHost(&RunnerHost());
-  SetCodeNames(&RunnerHost());
 }
 
 } // namespace vl

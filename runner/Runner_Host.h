@@ -1,16 +1,24 @@
 #pragma once
-// What game code reaches in a run: the world's instances and the game's scripts, and the names the
-// compiler resolves (scripts, built-in functions, resource names and constants). Extension
+// What the lower floors ask of the runner, in one object: the instances and scripts that code
+// reaches, the names the compiler resolves (scripts, built-in functions, resource names and
+// constants), event dispatch and saving for the world, and where errors are shown. Extension
 // functions join when their packages arrive.
 
+#include "library/Support_Report.h"
+#include "script/Code_Error.h"
 #include "script/Code_Names.h"
 #include "world/World_Host.h"
+#include "world/World_Run.h"
 
 #include <string>
 
 namespace vl {
 
-class CRunnerHost final : public CWorldHost, public CCodeNames {
+class CRunnerHost final : public CWorldHost,
+                          public CCodeNames,
+                          public CPlayHost,
+                          public CErrorSink,
+                          public CFunctionErrorSink {
 public:
   const CCode* ScriptCode(int32_t n) const override;
   const std::string& ScriptName(int32_t n) const override;
@@ -20,10 +28,15 @@ public:
   int32_t FindFunction(std::string_view name) const override;
   int32_t FunctionArgCount(int32_t id) const override;
   bool LookupName(std::string_view name, RValue& value) const override;
+
+  void PerformEvent(CInstance* self, CInstance* other, int32_t type, int32_t number) override;
+  void SaveGame(const std::string& file) override;
+
+  bool Report(const std::string& text, bool fatal) override;
+  // In the context of the current event, never fatal.
+  void ReportFunctionError(std::string_view message) override;
 };
 
-// The host of the run, installed for code and for compiling.
 CRunnerHost& RunnerHost();
-void Install_RunnerHost();
 
 } // namespace vl

@@ -5,15 +5,14 @@
 #include "library/Support_Random.h"
 #include "platform/Platform.h"
 #include "platform/Platform_Os.h"
-#include "runner/Event_Main.h"
+#include "runner/IO_Main.h"
+#include "runner/Runner_Sections.h"
 #include "runner/Run_Main.h"
-#include "runner/Runner_Host.h"
 #include "script/Code_Function.h"
 #include "script/Script_Class.h"
 #include "script/Trigger_Class.h"
 #include "script/Variable_Class.h"
 #include "world/Constant_Define.h"
-#include "world/Game_Names.h"
 #include "world/Object_Class.h"
 #include "world/Variable_World.h"
 
@@ -158,7 +157,7 @@ void LoadForm_Show(bool debug) {
   layout.label_visible = debug && settings.gs_showprogress;
   layout.client_w = image ? image->s_w : kDefaultLoadW;
   layout.client_h = image ? image->s_h : kDefaultLoadH;
-  const RDisplayMode screen = ActivePlatform()->CurrentDisplayMode();
+  const RDisplayMode screen = Display().CurrentMode();
   layout.left = (screen.width - layout.client_w) / 2;
   layout.top = (screen.height - layout.client_h) / 2;
   layout.bar_top = layout.label_top = layout.client_h - 32;
@@ -173,7 +172,7 @@ void LoadForm_Progress(int32_t percent, const std::string& text) {
   layout.label = text;
   if (Runner().rn_loadwindow) Runner().rn_loadwindow->SetLayout(layout);
   Trace(text);
-  ActivePlatform()->PumpEvents();
+  IO_Pump();
 }
 
 void LoadForm_Close() {
@@ -188,7 +187,7 @@ void LoadForm_Close() {
 namespace {
 
 void Fail(const std::string& message) {
-  ActivePlatform()->ShowMessage(message);
+  Dialogs().ShowMessage(message);
 }
 
 // Only the file name of the carried library is used, so a crafted name cannot write outside the
@@ -259,7 +258,7 @@ bool Load_GameStream(CStream& stream) {
 
 bool Load_GameFile() {
   const std::string& exe = Runner().rn_options.ro_exepath;
-  ActivePlatform()->SetTitle(fs::path(exe).stem().string());
+  Dialogs().SetTitle(fs::path(exe).stem().string());
   CStream stream;
   if (!stream.LoadFromFile(exe)) return Fail("Error: Cannot read the game file."), false;
   return Load_GameStream(stream);
@@ -327,7 +326,6 @@ bool Prepare_Game() {
 
 bool Init_Graphics() {
   const RGameSettings& settings = GameData().gd_settings;
-  TPlatform& platform = *ActivePlatform();
   RDisplayMode wanted;
   bool change = false;
   if (settings.gs_changeresolution) {
@@ -338,16 +336,16 @@ bool Init_Graphics() {
     wanted.frequency = Pick(settings.gs_frequency, {60, 70, 85, 100, 120});
     change = wanted.bits || wanted.width || wanted.frequency;
   }
-  const int32_t depth = platform.CurrentDisplayMode().bits;
+  const int32_t depth = Display().CurrentMode().bits;
   if (wanted.bits == 0 && depth != 16 && depth != 32) {
-    if (!platform.AskYesNo(
+    if (!Dialogs().AskYesNo(
             "This application requires 16-bit or 32-bit color mode. Should I switch to a valid color mode?",
             true))
       return false;
     wanted.bits = 16;
     change = true;
   }
-  if (change) platform.SetDisplayMode(wanted);
+  if (change) Display().SetMode(wanted);
   Trace("Init_Graphics :: GR_D3D_Init");
   Trace("Init_Graphics :: Background_InitTextures");
   Trace("Init_Graphics :: Sprite_InitTextures");
@@ -362,11 +360,6 @@ void Finish_Game() {
 }
 
 bool Play_Game() {
-  // Action functions are looked up while loading, and code is compiled while preparing.
-  RegisterBuiltinVariables();
-  Install_RunnerHost();
-  Install_Event_Dispatch();
-  Install_TriggerNames();
   if (!Load_GameFile()) return false;
   RGameVariables& variables = GameVariables();
   variables.gv_tempdirectory = Runner().rn_tempfolder;

@@ -1,7 +1,5 @@
 #include "script/Code_Error.h"
 
-#include "data/Game_File.h"
-#include "platform/Platform.h"
 #include "script/Code_Main.h"
 
 #include <cstdio>
@@ -13,9 +11,6 @@ bool ErrorPending = false;
 std::string ErrorText;
 std::string LastError;
 bool ErrorOccurred = false;
-bool Aborting = false;
-bool LogFresh = true;
-int32_t New_Room = kRoomNone;
 
 void ClearError() {
   ErrorPending = false;
@@ -62,34 +57,27 @@ void RecordError(const CCode& code, int32_t position, std::string_view message) 
 
 namespace {
 
-// Errors in writing the log are swallowed: the report goes on without it.
-void WriteErrorLog(const std::string& text) {
-  std::FILE* f = std::fopen(kErrorLogName, LogFresh ? "wb" : "ab");
-  LogFresh = false;
-  if (!f) return;
-  std::fputs(text.c_str(), f);
-  std::fputs("\r\n\r\n\r\n", f); // the text's own line end and two empty lines
-  std::fclose(f);
-}
+class CStandardErrorSink final : public CErrorSink {
+public:
+  bool Report(const std::string& text, bool) override {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    return true;
+  }
+};
+
+CStandardErrorSink StandardErrorSink;
+CErrorSink* Sink = &StandardErrorSink;
 
 } // namespace
 
+void SetErrorSink(CErrorSink* sink) {
+  Sink = sink ? sink : &StandardErrorSink;
+}
+
 void ReportError(const std::string& text, bool fatal) {
-  if (Aborting) return;
-  const RGameSettings& settings = GameData().gd_settings;
-  if (settings.gs_aborterrors) fatal = true;
-  if (settings.gs_displayerrors) {
-    TPlatform* platform = ActivePlatform();
-    const EErrorAnswer answer = platform ? platform->ShowError(text, !fatal) : EErrorAnswer::Abort;
-    if (answer != EErrorAnswer::Ignore) fatal = true;
-  }
-  if (settings.gs_writeerrors) WriteErrorLog(text);
+  if (!Sink->Report(text, fatal)) return;
   LastError = text;
   ErrorOccurred = true;
-  if (fatal) {
-    Aborting = true;
-    New_Room = kRoomFatal;
-  }
 }
 
 } // namespace vl

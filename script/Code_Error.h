@@ -1,5 +1,6 @@
 #pragma once
-// Recording the first error of a compilation or run as a text that points into the code.
+// Recording the first error of a compilation or run as a text that points into the code, and
+// handing reports to the sink that decides how they are shown.
 
 #include <cstdint>
 #include <string>
@@ -14,26 +15,24 @@ extern bool ErrorPending;
 // The recorded text (with any prefixes added by script calls).
 extern std::string ErrorText;
 
-// What error_last and error_occurred read; both writable from code.
+// What error_last and error_occurred read; both writable from code, set by every report.
 extern std::string LastError;
 extern bool ErrorOccurred;
-// Set once a fatal report has ended the game; later reports are ignored.
-extern bool Aborting;
-// The next write to the error log starts the file afresh.
-extern bool LogFresh;
 
-// The room request of the main loop: -1 nothing, -100 end, -200 restart, -300 load a saved game,
-// -400 end after a fatal error, N >= 0 go to room N. While it is not -1 every dispatch stops early.
-extern int32_t New_Room;
-inline constexpr int32_t kRoomNone = -1, kRoomEnd = -100, kRoomRestart = -200, kRoomLoad = -300,
-                         kRoomFatal = -400;
+// Where reports go. The runner's sink shows and logs them as the game's settings ask and ends the
+// game on a fatal one; without it a report is written to standard error.
+class CErrorSink {
+public:
+  virtual ~CErrorSink() = default;
+  // False when the report is dropped (the game is already ending on a fatal error).
+  virtual bool Report(const std::string& text, bool fatal) = 0;
+};
 
-// The log file errors are written to, in the current folder.
-inline constexpr const char* kErrorLogName = "game_errors.log";
+// Null restores the default sink.
+void SetErrorSink(CErrorSink* sink);
 
 void ClearError();
-// Shows, logs and stores an error as the game's settings ask; a fatal error (or any error the
-// player does not ignore) ends the game.
+// Hands the error to the sink and, unless it drops it, stores it for error_last and error_occurred.
 void ReportError(const std::string& text, bool fatal);
 // Records message at a 1-based character position of code's text, with line and column.
 void RecordError(const CCode& code, int32_t position, std::string_view message);

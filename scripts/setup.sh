@@ -9,7 +9,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core libffi-dev
   nlohmann-json3-dev libfmt-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev lua5.4
+  clang clang-format libclang-rt-14-dev lua5.4
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -30,6 +30,39 @@ enum : int32_t {
 };
 constexpr int32_t kEventTypes = 12;
 
+// Event numbers, named as scripts name them.
+enum : int32_t { ev_step_normal = 0, ev_step_begin = 1, ev_step_end = 2 };
+enum : int32_t {
+  ev_left_button = 0,
+  ev_no_button = 3,
+  ev_left_press = 4,
+  ev_left_release = 7,
+  ev_mouse_enter = 10,
+  ev_mouse_leave = 11,
+  ev_global_press = 12,
+  ev_global_release = 13,
+  ev_global_left_button = 50,
+  ev_global_left_press = 53,
+  ev_global_left_release = 56,
+  ev_mouse_wheel_up = 60,
+  ev_mouse_wheel_down = 61,
+};
+enum : int32_t {
+  ev_outside = 0,
+  ev_boundary = 1,
+  ev_game_start = 2,
+  ev_game_end = 3,
+  ev_room_start = 4,
+  ev_room_end = 5,
+  ev_animation_end = 7,
+  ev_end_of_path = 8,
+  ev_close_button = 30,
+};
+// Key numbers 0 and 1 of keyboard events: no key, any key.
+enum : int32_t { vk_nokey = 0, vk_anykey = 1 };
+// Keys with a meaning of their own to the runner, as the platform's virtual-key codes.
+enum : int32_t { vk_escape = 27, vk_f5 = 116, vk_f6 = 117 };
+
 class CEvent {
 public:
   static constexpr int32_t kVersion = 400;

@@ -205,9 +205,9 @@ void F_GameLoad(CInstance*, CInstance*, int32_t, RValue&, const RValue* args) {
   Load_Game(ToText(args[0]));
 }
 
-// Saving is the loop's: nothing outside a game.
+// Saving is the main loop's.
 void F_GameSave(CInstance*, CInstance*, int32_t, RValue&, const RValue* args) {
-  if (PlayState().ps_save) PlayState().ps_save(ToText(args[0]));
+  PlayHost().SaveGame(ToText(args[0]));
 }
 
 void F_InstanceCreate(CInstance*, CInstance*, int32_t, RValue& result, const RValue* args) {

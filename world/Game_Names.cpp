@@ -6,7 +6,6 @@
 #include "script/Trigger_Class.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
-#include "world/World_Report.h"
 
 namespace vl {
 
@@ -21,10 +20,6 @@ bool LookupGameName(std::string_view name, RValue& value) {
     return true;
   }
   return FindConstant(name, value);
-}
-
-void Install_TriggerNames() {
-  WorldNames().wn_trigger = [](int32_t n) { return Triggers().Name(n); };
 }
 
 } // namespace vl

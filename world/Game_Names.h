@@ -11,7 +11,5 @@ namespace vl {
 // Object, path, script, room and trigger names, then constants; false when the name is none of
 // them (it is then a variable).
 bool LookupGameName(std::string_view name, RValue& value);
-// Lets event headers name triggers through the trigger table.
-void Install_TriggerNames();
 
 } // namespace vl

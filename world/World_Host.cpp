@@ -1,8 +1,18 @@
 #include "world/World_Host.h"
 
 #include "world/Room_Class.h"
+#include "world/World_Run.h"
 
 namespace vl {
+
+namespace {
+
+// The played room is kept by the play state alone.
+CRoom* Played() {
+  return PlayState().ps_room;
+}
+
+} // namespace
 
 CVariableList& CWorldHost::Variables(CInstance& inst) {
   return inst.i_vars;
@@ -17,16 +27,18 @@ int32_t CWorldHost::InstanceId(const CInstance& inst) const {
 }
 
 int32_t CWorldHost::InstanceCount() const {
-  return h_room ? h_room->Number() : 0;
+  const CRoom* room = Played();
+  return room ? room->Number() : 0;
 }
 
 CInstance* CWorldHost::InstanceAt(int32_t index) const {
-  return h_room ? h_room->Instance(index) : nullptr;
+  const CRoom* room = Played();
+  return room ? room->Instance(index) : nullptr;
 }
 
 void CWorldHost::ObjectInstances(int32_t object, std::vector<CInstance*>& out) const {
   out.clear();
-  if (h_room) out = h_room->ObjectListRecursive(object);
+  if (const CRoom* room = Played()) out = room->ObjectListRecursive(object);
 }
 
 } // namespace vl

@@ -1,5 +1,5 @@
 #pragma once
-// The world's side of what running code reaches: the instances of the current room and their
+// The world's side of what running code reaches: the instances of the room being played and their
 // variables. The runner derives from it to add the game's scripts and extension functions, and
 // installs the result with SetCodeHost.
 
@@ -7,14 +7,8 @@
 
 namespace vl {
 
-class CRoom;
-
 class CWorldHost : public CCodeHost {
 public:
-  // The room whose instances code sees; null for none.
-  void SetRoom(CRoom* room) { h_room = room; }
-  CRoom* Room() const { return h_room; }
-
   CVariableList& Variables(CInstance& inst) override;
   bool IsDeleted(const CInstance& inst) const override;
   int32_t InstanceId(const CInstance& inst) const override;
@@ -22,9 +16,6 @@ public:
   CInstance* InstanceAt(int32_t index) const override;
   // A copy of the room's list, so that instances created meanwhile are not visited.
   void ObjectInstances(int32_t object, std::vector<CInstance*>& out) const override;
-
-private:
-  CRoom* h_room = nullptr;
 };
 
 } // namespace vl

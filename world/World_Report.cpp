@@ -2,10 +2,10 @@
 
 #include "platform/Platform.h"
 #include "script/Code_Error.h"
+#include "script/Trigger_Class.h"
 #include "world/Event_Class.h"
 #include "world/Object_Class.h"
 
-#include <cstdio>
 #include <fmt/format.h>
 
 namespace vl {
@@ -13,11 +13,6 @@ namespace vl {
 RCurrentEvent& CurrentEvent() {
   static RCurrentEvent current;
   return current;
-}
-
-RWorldNames& WorldNames() {
-  static RWorldNames names;
-  return names;
 }
 
 std::string EventErrorHeader(bool fatal) {
@@ -36,15 +31,15 @@ void ReportEventError(const std::string& message, bool fatal) {
 }
 
 void ShowLoadMessage(const std::string& message) {
-  if (TPlatform* platform = ActivePlatform()) return platform->ShowMessage(message);
-  std::fprintf(stderr, "%s\n", message.c_str());
+  Dialogs().ShowMessage(message);
 }
 
 std::string TriggerName(int32_t n) {
-  return WorldNames().wn_trigger ? WorldNames().wn_trigger(n) : "<undefined>";
+  return Triggers().Name(n);
 }
-std::string TimeLineName(int32_t n) {
-  return WorldNames().wn_timeline ? WorldNames().wn_timeline(n) : "<undefined>";
+// Until the game has time lines, every index names none.
+std::string TimeLineName(int32_t) {
+  return "<undefined>";
 }
 
 } // namespace vl

@@ -20,20 +20,12 @@ RCurrentEvent& CurrentEvent();
 
 inline constexpr int32_t kTimeLineEvent = 100000;
 
-// Names that belong to tables outside the world; until those tables exist every index names nothing.
-struct RWorldNames {
-  std::string (*wn_trigger)(int32_t n) = nullptr;
-  std::string (*wn_timeline)(int32_t n) = nullptr;
-};
-
-RWorldNames& WorldNames();
-
 // The header that places an error in the current event: action, event (or time-line moment) and
 // object (or time line).
 std::string EventErrorHeader(bool fatal);
 // Reports an error with the header of the current event.
 void ReportEventError(const std::string& message, bool fatal);
-// A message box while loading (standard error when there is no platform).
+// A message box while loading.
 void ShowLoadMessage(const std::string& message);
 std::string TriggerName(int32_t n);
 std::string TimeLineName(int32_t n);

@@ -2,13 +2,32 @@
 
 namespace vl {
 
+int32_t New_Room = kRoomNone;
+
 RPlayState& PlayState() {
   static RPlayState state;
   return state;
 }
 
-void PerformEvent(CInstance* self, CInstance* other, int32_t type, int32_t number) {
-  if (PlayState().ps_perform) PlayState().ps_perform(self, other, type, number);
+namespace {
+
+class CNoPlayHost final : public CPlayHost {
+public:
+  void PerformEvent(CInstance*, CInstance*, int32_t, int32_t) override {}
+  void SaveGame(const std::string&) override {}
+};
+
+CNoPlayHost NoPlayHost;
+CPlayHost* Host = &NoPlayHost;
+
+} // namespace
+
+void SetPlayHost(CPlayHost* host) {
+  Host = host ? host : &NoPlayHost;
+}
+
+CPlayHost& PlayHost() {
+  return *Host;
 }
 
 } // namespace vl

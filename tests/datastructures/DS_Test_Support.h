@@ -1,6 +1,7 @@
 #pragma once
 // Calling ds_ functions through the built-in function table, with the reported errors collected.
 
+#include "datastructures/DS_State.h"
 #include "datastructures/Function_Data_Structures.h"
 #include "datastructures/Support_Data_Structures.h"
 #include "library/Support_Report.h"
@@ -22,21 +23,25 @@ inline RValue S(std::string_view s) {
   return RValue(s);
 }
 
+class CRecordedErrors final : public CFunctionErrorSink {
+public:
+  void ReportFunctionError(std::string_view m) override { ReportedErrors().emplace_back(m); }
+};
+
 // Fresh tables, default precision and an empty error list for every test.
 class DSFunctionTest : public ::testing::Test {
 protected:
   void SetUp() override {
     static const bool registered = (Register_Function_DataStructures(), true);
     (void)registered;
-    SetFunctionErrorSink([](std::string_view m) { ReportedErrors().emplace_back(m); });
+    static CRecordedErrors recorded;
+    SetFunctionErrorSink(&recorded);
     ReportedErrors().clear();
-    DS_FreeAll();
-    DS_SetPrecision(0.00000001);
+    ResetDataStructureState();
   }
   void TearDown() override {
-    DS_FreeAll();
+    ResetDataStructureState();
     SetFunctionErrorSink(nullptr);
-    DS_SetPrecision(0.00000001);
   }
   static RValue Call(std::string_view name, std::initializer_list<RValue> args = {}) {
     const int32_t id = FindBuiltinFunction(name);

@@ -3,6 +3,7 @@
 // as given) or plain game data that is sealed with a correct checksum first, to reach the parsers.
 #include "data/Game_File.h"
 #include "runner/Runner_Load.h"
+#include "runner/Runner_Wiring.h"
 #include "tests/support/Test_Platform.h"
 #include "tests/support/Test_Support.h"
 
@@ -21,9 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   test::TTestPlatform platform;
   test::TTestLoadWindow window;
-  Runner() = RRunner{};
-  GameData() = RGameData{};
-  SetActivePlatform(&platform);
+  Wire_Runner(platform.Services());
+  Reset_Runner();
   Runner().rn_loadwindow = &window;
   Runner().rn_tempfolder = temp.Path().string();
 
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const std::string& message : platform.messages)
     if (!allowed.count(message)) std::abort();
   if (platform.messages.size() > 2) std::abort();
-  Runner() = RRunner{};
-  SetActivePlatform(nullptr);
+  Reset_Runner();
+  Unwire_Runner();
   return 0;
 }

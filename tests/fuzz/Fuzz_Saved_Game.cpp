@@ -4,6 +4,7 @@
 #include "data/Support_Stream.h"
 #include "runner/Run_Command.h"
 #include "runner/Run_Main.h"
+#include "runner/Runner_Wiring.h"
 #include "script/Code_Error.h"
 #include "tests/support/Test_Platform.h"
 #include "tests/support/Test_Support.h"
@@ -30,24 +31,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace vl;
   static test::TScratchDir temp;
   static const std::string input = temp / "input.sav", snapshot = temp / "snapshot.sav";
-  static const bool ready = [] {
-    Objects().ClearAll();
-    Objects().Add();
-    Rooms().ClearAll();
-    Rooms().Add();
-    return true;
-  }();
-  (void)ready;
   test::TTestPlatform platform;
   platform.errorAnswer = EErrorAnswer::Ignore;
-  SetActivePlatform(&platform);
+  Wire_Runner(platform.Services());
+  Reset_Runner();
+  Objects().Add();
+  Rooms().Add();
   GameData().gd_gameid = 4711;
-  RunState() = RRunState();
   RunState().rs_rooms.push_back(std::make_unique<CRoom>());
   RunState().rs_rooms[0]->Assign(Rooms().Get(0));
   RunState().rs_rooms[0]->AddInstance(0, 1, 2);
   Set_PlayedRoom(RunState().rs_rooms[0].get(), 0);
-  New_Room = kRoomNone;
 
   const std::vector<uint8_t> before = Snapshot(snapshot);
   if (!CStream(data, size).SaveToFile(input)) std::abort();
@@ -60,8 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                        e.find("This is a save file for a different game!") != std::string::npos;
     if (!known || Snapshot(snapshot) != before) std::abort();
   }
-  Set_PlayedRoom(nullptr, -1);
-  RunState() = RRunState();
-  SetActivePlatform(nullptr);
+  Reset_Runner();
+  Unwire_Runner();
   return 0;
 }

@@ -19,12 +19,18 @@ RValue S(std::string_view s) {
   return RValue(s);
 }
 
+class CRecordedErrors final : public CFunctionErrorSink {
+public:
+  void ReportFunctionError(std::string_view m) override { Errors.emplace_back(m); }
+};
+
 class MathTest : public ::testing::Test {
 protected:
   void SetUp() override {
     static const bool registered = (Register_Function_Math(), true);
     (void)registered;
-    SetFunctionErrorSink([](std::string_view m) { Errors.emplace_back(m); });
+    static CRecordedErrors recorded;
+    SetFunctionErrorSink(&recorded);
     Errors.clear();
   }
   void TearDown() override { SetFunctionErrorSink(nullptr); }

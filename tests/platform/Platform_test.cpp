@@ -43,49 +43,45 @@ TEST(OsServices, ExecutableAndEnvironment) {
 }
 
 TEST(HeadlessPlatform, VirtualClockAndDefaultAnswers) {
-  auto platform = CreateHeadlessPlatform();
-  EXPECT_TRUE(platform->IsHeadless());
-  EXPECT_EQ(platform->Microseconds(), 0);
-  platform->SleepMicroseconds(16667);
-  platform->SleepMicroseconds(-5);
-  EXPECT_EQ(platform->Microseconds(), 16667);
+  auto services = CreateHeadlessServices();
+  EXPECT_TRUE(services->sv_headless);
+  TClock& clock = *services->sv_clock;
+  EXPECT_TRUE(clock.IsVirtual());
+  EXPECT_EQ(clock.Microseconds(), 0);
+  clock.SleepMicroseconds(16667);
+  clock.SleepMicroseconds(-5);
+  EXPECT_EQ(clock.Microseconds(), 16667);
 
+  TDialogs& dialogs = *services->sv_dialogs;
   testing::internal::CaptureStderr();
-  EXPECT_TRUE(platform->AskYesNo("Switch?", true));
-  EXPECT_FALSE(platform->AskYesNo("Really?", false));
-  platform->ShowMessage("Hello");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Switch? [Yes]\nReally? [No]\nHello\n");
+  EXPECT_TRUE(dialogs.AskYesNo("Switch?", true));
+  EXPECT_FALSE(dialogs.AskYesNo("Really?", false));
+  dialogs.ShowMessage("Hello");
+  // The error window prints the newest message's lines and takes Abort, its default.
+  EXPECT_EQ(dialogs.ShowError({"", "___", "old", "", "___", "ERROR in", "action number 1"}, 5, true),
+            EErrorAnswer::Abort);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Switch? [Yes]\nReally? [No]\nHello\nERROR in\naction number 1\n");
 
-  platform->SetDisplayMode({800, 600, 0, 0});
-  const RDisplayMode mode = platform->CurrentDisplayMode();
+  services->sv_display->SetMode({800, 600, 0, 0});
+  const RDisplayMode mode = services->sv_display->CurrentMode();
   EXPECT_EQ(mode.width, 800);
   EXPECT_EQ(mode.bits, 32);
 }
 
-} // namespace
-} // namespace vl
-
-namespace vl {
-namespace {
-
-TEST(ErrorMemo, SeparatorThenLinesSplitAtCarriageReturns) {
-  TErrorMemo memo;
-  memo.Add("Error in code at line 2:\r   \nb = ;\r       ^\rat position 6: x");
-  memo.Add("second");
-  const std::vector<std::string> expected = {"",         std::string(43, '_'), "Error in code at line 2:",
-                                             "   b = ;", "       ^",           "at position 6: x",
-                                             "",         std::string(43, '_'), "second"};
-  EXPECT_EQ(memo.Lines(), expected);
-  memo.Clear();
-  EXPECT_TRUE(memo.Lines().empty());
-}
-
-TEST(HeadlessPlatform, ErrorWindowPrintsAndAborts) {
-  auto platform = CreateHeadlessPlatform();
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(platform->ShowError("ERROR in\r\naction number 1", true), EErrorAnswer::Abort);
-  EXPECT_EQ(platform->ShowError("second", false), EErrorAnswer::Abort);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR in\naction number 1\nsecond\n");
+// Every service is there, so that nothing above has to ask.
+TEST(HeadlessPlatform, EveryServicePresentAndInstalledByDefault) {
+  auto services = CreateHeadlessServices();
+  EXPECT_TRUE(services->sv_dialogs && services->sv_clock && services->sv_events && services->sv_display &&
+              services->sv_windows && services->sv_render && services->sv_audio && services->sv_fonts);
+  EXPECT_NE(services->sv_windows->CreateLoadWindow(), nullptr);
+  EXPECT_NE(services->sv_render->CreateContext(640, 480), nullptr);
+  EXPECT_NE(services->sv_fonts->OpenFont({}), nullptr);
+  EXPECT_TRUE(Services().sv_headless);
+  InstallServices(services.get());
+  EXPECT_EQ(&Dialogs(), services->sv_dialogs.get());
+  InstallServices(nullptr);
+  EXPECT_NE(&Dialogs(), services->sv_dialogs.get());
 }
 
 } // namespace

@@ -204,7 +204,7 @@ TEST_F(Dispatch, CodeErrorsNameTheirEventAndTheEventGoesOn) {
   EXPECT_EQ(Trace(), "before after");
   ASSERT_EQ(platform.errors.size(), 1u);
   EXPECT_EQ(
-      platform.errors[0].rfind("ERROR in\r\naction number 2\r\nof  Step Event\r\nfor object obj_bad:", 0), 0u)
+      platform.errors[0].rfind("ERROR in\raction number 2\rof  Step Event\rfor object obj_bad:", 0), 0u)
       << platform.errors[0];
 }
 

@@ -3,6 +3,7 @@
 #include "data/Game_File.h"
 #include "data/Support_Stream.h"
 #include "runner/Run_Command.h"
+#include "runner/IO_Main.h"
 #include "runner/Run_Main.h"
 #include "script/Code_Error.h"
 #include "script/Variable_Class.h"
@@ -223,17 +224,17 @@ TEST_F(SavedGame, FunctionKeysSaveAndLoadTheGamesOwnFile) {
   std::filesystem::current_path(dir.Path());
   GameData().gd_settings.gs_savekey = true;
   GameVariables().gv_score = 12;
-  RunState().rs_input.si_lastkey = 116;
+  StepInput().si_lastkey = 116;
   Run_Step();
   EXPECT_TRUE(std::filesystem::exists("_save4711.sav"));
-  EXPECT_EQ(RunState().rs_input.si_lastkey, 0);
+  EXPECT_EQ(StepInput().si_lastkey, 0);
   GameVariables().gv_score = 30;
-  RunState().rs_input.si_lastkey = 117;
+  StepInput().si_lastkey = 117;
   Run_Step();
   EXPECT_EQ(GameVariables().gv_score, 12);
   GameData().gd_settings.gs_savekey = false;
   GameVariables().gv_score = 30;
-  RunState().rs_input.si_lastkey = 117;
+  StepInput().si_lastkey = 117;
   Run_Step();
   EXPECT_EQ(GameVariables().gv_score, 30);
   std::filesystem::current_path(here);

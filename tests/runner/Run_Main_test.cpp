@@ -1,6 +1,8 @@
 // The step and the loop: frame timing on a virtual clock, alarms, keys, animation, and the
 // persistent-instance and persistent-room rules of entering and leaving rooms.
 #include "data/Game_File.h"
+#include "runner/IO_Main.h"
+#include "runner/Run_Clock.h"
 #include "runner/Run_Main.h"
 #include "script/Code_Error.h"
 #include "script/Variable_Class.h"
@@ -109,7 +111,7 @@ TEST_F(Step, KeysBeyondTheListsAndKeysPressedAndReleasedInOneStep) {
   Rooms().Get(0)->AddInstance(obj, 0, 0);
   Compile();
   Game_Start();
-  RStepInput& input = RunState().rs_input;
+  RStepInput& input = StepInput();
   input.si_keyheld[200] = true;
   Run_Step();
   EXPECT_EQ(Trace(), "any key no press no release");
@@ -134,12 +136,70 @@ TEST_F(Step, EscEndsTheGameWithRoomEndBeforeGameEnd) {
   RunState().rs_running = true;
   Game_Start();
   Run_Step();
-  RunState().rs_input.si_lastkey = 27;
+  StepInput().si_lastkey = 27;
   Run_Step();
   Act_On_Code();
   EXPECT_FALSE(RunState().rs_running);
   Game_End();
   EXPECT_EQ(Trace(), "step step room end room end game end game end");
+}
+
+// Window messages reach the input state between steps: a key pressed and released before the next
+// step is seen as pressed and released but not held.
+TEST_F(Step, KeyMessagesBetweenStepsFillTheInput) {
+  Room();
+  const int32_t obj = Object("obj");
+  On(obj, ev_keyboard, 65, {"trace('A held')"});
+  On(obj, ev_keypress, 65, {"trace('A pressed')"});
+  On(obj, ev_keyrelease, 65, {"trace('A released')"});
+  Rooms().Get(0)->AddInstance(obj, 0, 0);
+  Compile();
+  Game_Start();
+  REvent down{EEventKind::KeyDown}, up{EEventKind::KeyUp};
+  down.ev_key = up.ev_key = 65;
+  platform.pending = {down, down, up}; // the second down is auto-repeat
+  IO_Pump();
+  EXPECT_EQ(StepInput().si_lastkey, 65);
+  Run_Step();
+  EXPECT_EQ(Trace(), "A held A pressed A released"); // held by the press of this step only
+  platform.pending = {down};
+  IO_Pump();
+  Run_Step();
+  platform.pending = {down};
+  IO_Pump();
+  Run_Step();
+  EXPECT_EQ(Trace(), "A held A pressed A held");
+}
+
+// The close button never closes the window itself: it performs the close-button event, or, with
+// the setting that treats it as Esc, makes Esc held so that the next step ends the game.
+TEST_F(Step, CloseButtonAsEventOrAsEsc) {
+  Room();
+  const int32_t obj = Object("obj");
+  On(obj, ev_other, ev_close_button, {"trace('close button')"});
+  Rooms().Get(0)->AddInstance(obj, 0, 0);
+  Compile();
+  RunState().rs_running = true;
+  Game_Start();
+  RGameSettings& settings = GameData().gd_settings;
+  settings.gs_quitkey = true;
+  settings.gs_closeesc = false;
+  platform.pending = {REvent{EEventKind::Close}};
+  IO_Pump();
+  EXPECT_EQ(Trace(), "close button");
+  Run_Step();
+  Act_On_Code();
+  EXPECT_TRUE(RunState().rs_running);
+
+  settings.gs_closeesc = true;
+  platform.pending = {REvent{EEventKind::Close}};
+  IO_Pump();
+  EXPECT_EQ(Trace(), "");
+  EXPECT_TRUE(StepInput().si_keyheld[vk_escape]);
+  EXPECT_FALSE(StepInput().si_keypressed[vk_escape]);
+  Run_Step();
+  Act_On_Code();
+  EXPECT_FALSE(RunState().rs_running);
 }
 
 // Without images there is nothing to wrap: the index advances and no animation end fires.

@@ -1,17 +1,12 @@
 #include "tests/runner/Run_Test_Support.h"
 
 #include "data/Game_File.h"
-#include "runner/Event_Main.h"
-#include "runner/Run_Main.h"
-#include "runner/Runner_Host.h"
-#include "script/Code_Error.h"
+#include "runner/Runner_Wiring.h"
 #include "script/Code_Function.h"
 #include "world/Action_Class.h"
-#include "world/Function_Interaction.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
 #include "world/World_Report.h"
-#include "world/World_Run.h"
 
 #include <gtest/gtest.h>
 
@@ -41,31 +36,18 @@ void F_TraceEvent(CInstance*, CInstance*, int32_t, RValue&, const RValue*) {
 
 void RunnerGame::SetUp() {
   static const bool registered =
-      (RegisterFunction("trace", F_Trace, -1), RegisterFunction("trace_event", F_TraceEvent, 0),
-       Register_Function_Interaction(), true);
+      (RegisterFunction("trace", F_Trace, -1), RegisterFunction("trace_event", F_TraceEvent, 0), true);
   (void)registered;
-  SetActivePlatform(&platform);
-  Objects().ClearAll();
-  Rooms().ClearAll();
+  Wire_Runner(platform.Services());
+  Reset_Runner();
   GameData().gd_roomorder = {0};
   GameData().gd_lastinstanceid = 100000;
-  GameData().gd_libinit.clear();
-  RunState() = RRunState();
-  PlayState() = RPlayState();
-  New_Room = kRoomNone;
-  Aborting = false;
-  Install_RunnerHost();
-  Install_Event_Dispatch();
   Traced.clear();
 }
 
 void RunnerGame::TearDown() {
-  RunState() = RRunState();
-  PlayState() = RPlayState();
-  RunnerHost().SetRoom(nullptr);
-  New_Room = kRoomNone;
-  Aborting = false;
-  SetActivePlatform(nullptr);
+  Reset_Runner();
+  Unwire_Runner();
 }
 
 int32_t RunnerGame::Object(const std::string& name, int32_t parent) {

@@ -1,5 +1,6 @@
 #include "data/Game_File.h"
 #include "runner/Runner_Load.h"
+#include "runner/Runner_Wiring.h"
 #include "tests/support/Test_Platform.h"
 #include "tests/support/Test_Support.h"
 #include "tools/writer/Game_Writer.h"
@@ -51,16 +52,15 @@ void PutInteger(CStream& s, size_t at, int32_t value) {
 class RunnerLoad : public ::testing::Test {
 protected:
   void SetUp() override {
-    Runner() = RRunner{};
-    GameData() = RGameData{};
-    SetActivePlatform(&platform);
+    Wire_Runner(platform.Services());
+    Reset_Runner();
     Runner().rn_loadwindow = &window;
     Runner().rn_tempfolder = scratch.Path().string();
     Runner().rn_options.ro_exepath = scratch / "game.exe";
   }
   void TearDown() override {
-    Runner() = RRunner{};
-    SetActivePlatform(nullptr);
+    Reset_Runner();
+    Unwire_Runner();
   }
 
   bool Load(CStream s) { return Load_GameStream(s); }

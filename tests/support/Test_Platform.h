@@ -1,8 +1,9 @@
 #pragma once
-// A platform double that records what the runner asks of it.
+// Platform services that record what the runner asks of them.
 
 #include "platform/Platform.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,39 +25,31 @@ public:
   std::vector<RLoadLayout> layouts;
 };
 
-class TTestPlatform final : public TPlatform {
+// Headless services whose dialogs, clock, events and display are doubles writing into the fields
+// below. Not movable: the doubles refer to it.
+class TTestPlatform {
 public:
-  bool IsHeadless() const override { return true; }
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  bool AskYesNo(const std::string& text, bool) override {
-    questions.push_back(text);
-    return answer;
-  }
-  EErrorAnswer ShowError(const std::string& message, bool ignoreVisible) override {
-    errors.push_back(message);
-    ignoreOffered.push_back(ignoreVisible);
-    return errorAnswer;
-  }
-  int64_t Microseconds() override { return clock; }
-  void SleepMicroseconds(int64_t us) override { clock += us; }
-  void PumpEvents() override { pumps++; }
-  RDisplayMode CurrentDisplayMode() override { return mode; }
-  bool SetDisplayMode(const RDisplayMode& wanted) override {
-    modeChanges.push_back(wanted);
-    return true;
-  }
-  std::unique_ptr<TLoadWindow> CreateLoadWindow() override { return std::make_unique<TTestLoadWindow>(); }
+  TTestPlatform();
+  TTestPlatform(const TTestPlatform&) = delete;
+  TTestPlatform& operator=(const TTestPlatform&) = delete;
+  TServices& Services() { return *m_services; }
 
   std::vector<std::string> messages;
   std::vector<std::string> questions;
   bool answer = true;
+  // Each message the error window showed, its lines joined with CR as the window breaks them.
   std::vector<std::string> errors;
   std::vector<bool> ignoreOffered;
-  EErrorAnswer errorAnswer = EErrorAnswer::Abort;
+  std::vector<EErrorAnswer> errorAnswers; // answered first, in turn
+  EErrorAnswer errorAnswer = EErrorAnswer::Abort; // then this, every time
   int64_t clock = 0;
   int pumps = 0;
+  std::vector<REvent> pending; // delivered at the next pump
   RDisplayMode mode{1024, 768, 32, 60};
   std::vector<RDisplayMode> modeChanges;
+
+private:
+  std::unique_ptr<TServices> m_services;
 };
 
 } // namespace vl::test

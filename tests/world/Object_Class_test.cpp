@@ -1,3 +1,4 @@
+#include "runner/Run_Error.h"
 #include "tests/world/World_Test_Support.h"
 #include "script/Code_Error.h"
 #include "world/Object_Class.h"
@@ -243,9 +244,9 @@ TEST_F(Objects_, CompileErrorsAreFatalAndNameTheirPlace) {
   event->AddCodeAction("x = = 1");
   EXPECT_FALSE(Objects().CompileAll());
   ASSERT_EQ(Reports().errors.size(), 1u);
-  const std::string header = "FATAL ERROR in\r\naction number 2\r\nof Alarm Event for alarm 3\r\nfor object ";
+  const std::string header = "FATAL ERROR in\raction number 2\rof Alarm Event for alarm 3\rfor object ";
   EXPECT_EQ(Reports().errors[0].rfind(header, 0), 0u) << Reports().errors[0];
-  EXPECT_NE(Reports().errors[0].find(":\r\n\r\nCOMPILATION ERROR in code action\r"), std::string::npos)
+  EXPECT_NE(Reports().errors[0].find(":\r\rCOMPILATION ERROR in code action\r"), std::string::npos)
       << Reports().errors[0];
   EXPECT_EQ(New_Room, kRoomFatal);
   EXPECT_EQ(CurrentEvent().event_object, bad);
@@ -254,11 +255,11 @@ TEST_F(Objects_, CompileErrorsAreFatalAndNameTheirPlace) {
   EXPECT_EQ(CurrentEvent().event_action, 1);
   EXPECT_NE(Objects().Get(ok)->GetEventDirect(0, 0)->Action(0)->act_codecode, nullptr);
 
-  Aborting = false; // as in a new run: a fatal report silences everything after it
+  ErrorState().es_aborting = false; // as in a new run: a fatal report silences everything after it
   CAction argument = Function({{0, "1"}, {0, "(2"}});
   EXPECT_FALSE(argument.Compile());
   ASSERT_EQ(Reports().errors.size(), 2u);
-  EXPECT_NE(Reports().errors[1].find("\r\n\r\nCOMPILATION ERROR in argument 1\r"), std::string::npos)
+  EXPECT_NE(Reports().errors[1].find("\r\rCOMPILATION ERROR in argument 1\r"), std::string::npos)
       << Reports().errors[1];
 }
 
@@ -411,7 +412,7 @@ TEST_F(Objects_, EventNames) {
       {7, 50, "Other Event: Boundary View 0"},
       {7, 26, "Other Event: <unknown>"},
       {8, 0, "Draw Event"},
-      {11, 0, "Trigger Event: <undefined>"},
+      {11, 0, "Trigger Event: <Deleted>"},
       {12, 0, "<Unknown Event>"},
   };
   for (const auto& [type, number, name] : cases) EXPECT_EQ(EventName(type, number), name);

@@ -69,10 +69,10 @@ protected:
     test::ResetWorld();
     RegisterBuiltinVariables();
     SetCodeNames(&names);
-    host.SetRoom(&room);
     SetCodeHost(&host);
     PlayState().ps_room = &room;
-    PlayState().ps_perform = Record;
+    static test::CPerformRecorder recorder(Record);
+    SetPlayHost(&recorder);
     Performed.clear();
     Scripts().ClearAll();
     Triggers().ClearAll();
@@ -244,7 +244,7 @@ TEST_F(TriggerMoments, AFailingConditionIsReportedAndTheNextInstanceTested) {
   ASSERT_TRUE(PrepareTriggers());
   Trigger_Step(CTrigger::kMomentBegin);
   ASSERT_EQ(test::Reports().errors.size(), 2u);
-  EXPECT_EQ(test::Reports().errors[0].rfind("ERROR in trigger bad\r\n", 0), 0u) << test::Reports().errors[0];
+  EXPECT_EQ(test::Reports().errors[0].rfind("ERROR in trigger bad\r", 0), 0u) << test::Reports().errors[0];
   EXPECT_TRUE(Performed.empty());
 }
 

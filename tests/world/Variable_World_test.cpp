@@ -5,6 +5,7 @@
 #include "script/Code_Main.h"
 #include "script/Variable_BuiltIn.h"
 #include "script/Variable_Class.h"
+#include "runner/Run_Error.h"
 #include "tests/world/World_Test_Support.h"
 #include "world/Event_Class.h"
 #include "world/Game_Names.h"
@@ -53,11 +54,11 @@ protected:
     object = Objects().Add();
     Rooms().Add();
     room.r_speed = 30;
-    host.SetRoom(&room);
     SetCodeHost(&host);
     PlayState().ps_room = &room;
     PlayState().ps_roomindex = 0;
-    PlayState().ps_perform = Record;
+    static test::CPerformRecorder recorder(Record);
+    SetPlayHost(&recorder);
     GameVariables() = RGameVariables();
     Performed.clear();
     self = room.AddInstance(object, 10, 20);
@@ -192,7 +193,7 @@ TEST_F(Variables, InstanceListAndRoomRequests) {
   EXPECT_NE(test::Reports().errors.back().find("Unexisting room number: 5"), std::string::npos);
   EXPECT_EQ(New_Room, kRoomFatal);
   New_Room = kRoomNone;
-  Aborting = false;
+  ErrorState().es_aborting = false;
 }
 
 TEST_F(Variables, ErrorAndCaptionStrings) {

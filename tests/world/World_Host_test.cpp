@@ -3,6 +3,7 @@
 #include "script/Code_Exec.h"
 #include "script/Code_Main.h"
 #include "tests/world/World_Test_Support.h"
+#include "world/World_Run.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
 #include "world/World_Host.h"
@@ -30,7 +31,7 @@ protected:
     base = Objects().Add();
     child = Objects().Add();
     Objects().SetParent(child, base);
-    host.SetRoom(&room);
+    PlayState().ps_room = &room;
     SetCodeHost(&host);
   }
   void TearDown() override {
@@ -77,7 +78,7 @@ TEST_F(Host, InstancesByIdAndWithoutARoom) {
   CInstance* b = room.AddInstance(base, 0, 0);
   ASSERT_TRUE(Run(a, "(100002).mark = 5"));
   EXPECT_EQ(Var(b, "mark"), 5);
-  host.SetRoom(nullptr);
+  PlayState().ps_room = nullptr;
   EXPECT_EQ(host.InstanceCount(), 0);
   std::vector<CInstance*> list{a};
   host.ObjectInstances(base, list);

@@ -11,7 +11,6 @@ namespace {
 class WorldReportTest : public ::testing::Test {
 protected:
   void SetUp() override { ResetWorld(); }
-  void TearDown() override { SetActivePlatform(nullptr); }
 };
 
 TEST_F(WorldReportTest, HeadersNameActionEventAndObject) {
@@ -52,7 +51,7 @@ TEST_F(WorldReportTest, EventErrorsGoThroughTheReporter) {
   ReportEventError("Unknown variable x", false);
   ASSERT_EQ(Reports().errors.size(), 1u);
   EXPECT_EQ(Reports().errors[0].substr(Reports().errors[0].size() - 18), "Unknown variable x");
-  EXPECT_EQ(LastError, Reports().errors[0]);
+  EXPECT_EQ(LastError, EventErrorHeader(false) + "Unknown variable x");
   EXPECT_EQ(New_Room, kRoomNone);
 }
 

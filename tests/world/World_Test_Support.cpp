@@ -2,12 +2,12 @@
 
 #include "data/Game_File.h"
 #include "data/Support_Stream.h"
-#include "library/Path_Class.h"
-#include "script/Code_Error.h"
+#include "runner/Runner_Sections.h"
+#include "runner/Runner_Wiring.h"
 #include "script/Code_Function.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
-#include "world/World_Report.h"
+#include "world/World_Run.h"
 
 namespace vl::test {
 
@@ -39,21 +39,16 @@ TTestPlatform& Reports() {
 
 void ResetWorld() {
   static CWorldTestNames names;
+  Wire_Runner(Reports().Services());
+  Reset_Runner();
+  // The world alone: its own names, no main loop to perform events, no sprites.
   SetCodeNames(&names);
-  Objects().ClearAll();
-  Rooms().ClearAll();
-  Paths().ClearAll();
+  SetPlayHost(nullptr);
+  SetSpriteShapes(nullptr);
   GameData().gd_lastinstanceid = 100000;
   GameData().gd_lasttileid = 10000000;
-  GameData().gd_roomorder.clear();
-  SetSpriteShapes(nullptr);
-  CurrentEvent() = RCurrentEvent();
   Reports().messages.clear();
   Reports().errors.clear();
-  SetActivePlatform(&Reports());
-  GameData().gd_settings = RGameSettings();
-  Aborting = false;
-  New_Room = kRoomNone;
 }
 
 bool LoadProject(const RGameProject& project) {

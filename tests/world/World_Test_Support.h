@@ -7,6 +7,7 @@
 #include "script/Code_Names.h"
 #include "tools/writer/Game_Writer.h"
 #include "world/Sprite_Shape.h"
+#include "world/World_Run.h"
 
 #include <map>
 #include <string>
@@ -38,11 +39,25 @@ public:
   bool t_maskhit = true;
 };
 
+// Hands the events the world asks the main loop to perform to a test's function.
+class CPerformRecorder final : public CPlayHost {
+public:
+  using TRecord = void (*)(CInstance* self, CInstance* other, int32_t type, int32_t number);
+  explicit CPerformRecorder(TRecord record) : m_record(record) {}
+  void PerformEvent(CInstance* self, CInstance* other, int32_t type, int32_t number) override {
+    m_record(self, other, type, number);
+  }
+  void SaveGame(const std::string&) override {}
+
+private:
+  TRecord m_record;
+};
+
 // The platform that records messages and errors reported since the last ResetWorld.
 TTestPlatform& Reports();
 
-// Empties the object, room and path tables, sets the id counters to 100000 and 10000000, installs
-// the test names and the recording platform, and removes any sprite shapes.
+// Wires and resets as the runner does, on the recording platform, then leaves the world alone: the
+// test names, no event dispatch, no sprite shapes; the id counters at 100000 and 10000000.
 void ResetWorld();
 
 // Writes the project and reads its resource sections back into the tables; false when a section fails.

@@ -1,5 +1,8 @@
 #include "data/Game_File.h"
+#include "runner/Run_Error.h"
+#include "runner/Runner_Wiring.h"
 #include "script/Code_Error.h"
+#include "world/World_Run.h"
 #include "tests/support/Test_Platform.h"
 #include "tests/support/Test_Support.h"
 
@@ -16,19 +19,13 @@ protected:
   void SetUp() override {
     previous = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path());
-    SetActivePlatform(&platform);
-    GameData().gd_settings = RGameSettings();
-    Aborting = false;
-    LogFresh = true;
-    ErrorOccurred = false;
-    LastError.clear();
-    New_Room = kRoomNone;
+    Wire_Runner(platform.Services());
+    Reset_Runner();
   }
   void TearDown() override {
-    SetActivePlatform(nullptr);
+    Reset_Runner();
+    Unwire_Runner();
     std::filesystem::current_path(previous);
-    Aborting = false;
-    New_Room = kRoomNone;
   }
   static std::string Log() {
     std::ifstream in(kErrorLogName, std::ios::binary);
@@ -43,21 +40,33 @@ protected:
   test::TTestPlatform platform;
 };
 
+TEST(ErrorMemo, SeparatorThenLinesSplitAtCarriageReturns) {
+  TErrorMemo memo;
+  memo.Add("Error in code at line 2:\r   \nb = ;\r       ^\rat position 6: x");
+  memo.Add("second");
+  const std::vector<std::string> expected = {"",         std::string(43, '_'), "Error in code at line 2:",
+                                             "   b = ;", "       ^",           "at position 6: x",
+                                             "",         std::string(43, '_'), "second"};
+  EXPECT_EQ(memo.Lines(), expected);
+  memo.Clear();
+  EXPECT_TRUE(memo.Lines().empty());
+}
+
 TEST_F(ErrorReport, IgnoredErrorGoesOnAndIsRemembered) {
   platform.errorAnswer = EErrorAnswer::Ignore;
   ReportError("ERROR in\r\naction number 1", false);
-  EXPECT_EQ(platform.errors, std::vector<std::string>{"ERROR in\r\naction number 1"});
+  EXPECT_EQ(platform.errors, std::vector<std::string>{"ERROR in\raction number 1"});
   EXPECT_EQ(platform.ignoreOffered, std::vector<bool>{true});
   EXPECT_TRUE(ErrorOccurred);
   EXPECT_EQ(LastError, "ERROR in\r\naction number 1");
   EXPECT_EQ(New_Room, kRoomNone);
-  EXPECT_FALSE(Aborting);
+  EXPECT_FALSE(ErrorState().es_aborting);
 }
 
 TEST_F(ErrorReport, AnyAnswerButIgnoreEndsTheGame) {
   platform.errorAnswer = EErrorAnswer::Abort;
   ReportError("first", false);
-  EXPECT_TRUE(Aborting);
+  EXPECT_TRUE(ErrorState().es_aborting);
   EXPECT_EQ(New_Room, kRoomFatal);
   ReportError("second", false); // nothing is reported after the game has ended
   EXPECT_EQ(platform.errors.size(), 1u);
@@ -76,7 +85,7 @@ TEST_F(ErrorReport, AbortOnAllErrors) {
   platform.errorAnswer = EErrorAnswer::Ignore;
   ReportError("would be ignorable", false);
   EXPECT_EQ(platform.ignoreOffered, std::vector<bool>{false});
-  EXPECT_TRUE(Aborting);
+  EXPECT_TRUE(ErrorState().es_aborting);
 }
 
 TEST_F(ErrorReport, LogWithoutDisplayStartsAfreshEachRun) {
@@ -86,7 +95,7 @@ TEST_F(ErrorReport, LogWithoutDisplayStartsAfreshEachRun) {
   ReportError("one", false);
   ReportError("two\rlines", false);
   EXPECT_TRUE(platform.errors.empty());
-  EXPECT_FALSE(Aborting);
+  EXPECT_FALSE(ErrorState().es_aborting);
   EXPECT_EQ(Log(), "one\r\n\r\n\r\ntwo\rlines\r\n\r\n\r\n");
   EXPECT_EQ(LastError, "two\rlines");
 }
@@ -96,8 +105,19 @@ TEST_F(ErrorReport, UnwritableLogIsIgnored) {
   Settings().gs_writeerrors = true;
   std::filesystem::create_directory(kErrorLogName); // a folder where the file should be
   ReportError("still reported", false);
-  EXPECT_FALSE(LogFresh);
+  EXPECT_FALSE(ErrorState().es_logfresh);
   EXPECT_EQ(LastError, "still reported");
+}
+
+TEST_F(ErrorReport, CopyAndClearKeepTheWindowOpen) {
+  platform.errorAnswers = {EErrorAnswer::Copy, EErrorAnswer::Clear, EErrorAnswer::Ignore};
+  ReportError("first", false);
+  ReportError("second\r\nline", false);
+  // Copy shows the window again as it was; Clear empties it for what follows.
+  EXPECT_EQ(platform.errors, (std::vector<std::string>{"first", "first", "", "second\rline"}));
+  EXPECT_EQ(ErrorState().es_memo.Lines(),
+            (std::vector<std::string>{"", std::string(43, '_'), "second", "line"}));
+  EXPECT_EQ(New_Room, kRoomFatal); // the last answer, Abort, ends the game
 }
 
 } // namespace

@@ -1,0 +1,9 @@
+#pragma once
+// The function library's process-wide state, emptied between games played in one process.
+
+namespace vl {
+
+// No paths, the random generator at seed 0 and seeded from the clock when a game starts.
+void ResetLibraryState();
+
+} // namespace vl

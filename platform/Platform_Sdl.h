@@ -1,0 +1,22 @@
+#pragma once
+// The SDL backend: real windows, dialogs, timers, sound and OpenGL contexts. Only the vlrun
+// program links it.
+
+#include "platform/Platform.h"
+
+#include <memory>
+#include <string>
+
+namespace vl {
+
+// Null when no display can be opened.
+std::unique_ptr<TServices> CreateSdlServices();
+
+// What the SDL services share: the application title, set through the dialogs.
+struct RSdlShared {
+  std::string sh_title = "vlrun";
+};
+
+std::unique_ptr<TWindows> CreateSdlWindows(std::shared_ptr<const RSdlShared> shared);
+
+} // namespace vl

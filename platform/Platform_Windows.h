@@ -1,0 +1,50 @@
+#pragma once
+// The program's windows: the loading window now, the game window and the others with their parts.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace vl {
+
+// A view of 32-bit pixels 0xAARRGGBB, rows from the top.
+struct RPixels {
+  int32_t width = 0;
+  int32_t height = 0;
+  const uint32_t* data = nullptr;
+};
+
+// Where everything of the loading window sits, in client pixels; computed by the runner.
+struct RLoadLayout {
+  int32_t left = 0, top = 0;          // window position on the screen
+  int32_t client_w = 0, client_h = 0; // client size
+  bool bar_visible = false;           // both bar images
+  int32_t bar_left = 24, bar_top = 0;
+  int32_t empty_w = 0;      // width of the bar's back image (stretched)
+  int32_t full_w = 0;       // width of the bar's front image
+  bool stretch_full = true; // front image stretched to full_w, else cut
+  bool label_visible = false;
+  int32_t label_left = 32, label_top = 0;
+  std::string label;
+};
+
+class TLoadWindow {
+public:
+  virtual ~TLoadWindow() = default;
+  // The window keeps copies of the images; any of them may be absent.
+  virtual void SetImages(const RPixels* image, const RPixels* barBack, const RPixels* barFront) = 0;
+  // colourKey: pixels of that colour (0x00RRGGBB) are see-through; alpha 255 is opaque.
+  virtual void SetTransparency(std::optional<uint32_t> colourKey, int32_t alpha) = 0;
+  virtual void SetLayout(const RLoadLayout& layout) = 0;
+  virtual void Show() = 0;
+  virtual void Hide() = 0;
+};
+
+class TWindows {
+public:
+  virtual ~TWindows() = default;
+  virtual std::unique_ptr<TLoadWindow> CreateLoadWindow() = 0;
+};
+
+} // namespace vl

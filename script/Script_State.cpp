@@ -1,0 +1,24 @@
+#include "script/Script_State.h"
+
+#include "script/Code_Error.h"
+#include "script/Code_Function.h"
+#include "script/Constant_Main.h"
+#include "script/Script_Class.h"
+#include "script/Trigger_Class.h"
+#include "script/Variable_Class.h"
+
+namespace vl {
+
+void ResetScriptState() {
+  Scripts().ClearAll();
+  Triggers().ClearAll();
+  ResetConstants();
+  ResetGlobals();
+  ClearError();
+  LastError.clear();
+  ErrorOccurred = false;
+  StrictArgumentCount = true;
+  TreatUninitializedAsZero = false;
+}
+
+} // namespace vl

@@ -1,0 +1,20 @@
+# Fails when clang-format would change any C++ source of the project.
+# Usage: cmake -DSOURCE_DIR=<project> -DCLANG_FORMAT=<program> -P Check_Format.cmake
+set(files "")
+foreach(folder platform data script library datastructures world graphics sound particles multiplayer runner tools tests bench)
+  file(GLOB_RECURSE found ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h)
+  list(APPEND files ${found})
+endforeach()
+execute_process(COMMAND ${CLANG_FORMAT} --dry-run -Werror --style=file ${files}
+                RESULT_VARIABLE result ERROR_VARIABLE err)
+if(NOT result EQUAL 0)
+  string(REGEX MATCHALL "[^\n]*:[0-9]+:[0-9]+: error" places "${err}")
+  set(names "")
+  foreach(place ${places})
+    string(REGEX REPLACE ":[0-9]+:[0-9]+: error$" "" name "${place}")
+    list(APPEND names ${name})
+  endforeach()
+  list(REMOVE_DUPLICATES names)
+  string(REPLACE ";" "\n" names "${names}")
+  message(FATAL_ERROR "clang-format would change these sources (run clang-format -i on them):\n${names}")
+endif()

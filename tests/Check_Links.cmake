@@ -1,0 +1,17 @@
+# Fails when one of the given programs is linked against SDL or an OpenGL/EGL library.
+# Usage: cmake -DPROGRAMS="a;b" -P Check_Links.cmake
+set(bad "")
+foreach(program ${PROGRAMS})
+  execute_process(COMMAND ldd ${program} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "ldd failed on ${program}: ${err}")
+  endif()
+  string(REGEX MATCHALL "lib(SDL2|GL|GLX|EGL|OpenGL)[-.][^ \t\n]*" found "${out}")
+  if(found)
+    list(APPEND bad "${program}: ${found}")
+  endif()
+endforeach()
+if(bad)
+  string(REPLACE ";" "\n" bad "${bad}")
+  message(FATAL_ERROR "Linked against SDL or GL:\n${bad}")
+endif()
