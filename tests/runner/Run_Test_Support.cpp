@@ -47,8 +47,7 @@ void RunnerGame::SetUp() {
   SetActivePlatform(&platform);
   Objects().ClearAll();
   Rooms().ClearAll();
-  GameData().gd_roomorder = {0};
-  GameData().gd_lastinstanceid = 100000;
+  Rooms().t_order = {0};
   GameData().gd_libinit.clear();
   RunState() = RRunState();
   PlayState() = RPlayState();

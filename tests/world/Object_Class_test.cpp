@@ -1,5 +1,5 @@
-#include "tests/world/World_Test_Support.h"
 #include "script/Code_Error.h"
+#include "tests/world/World_Test_Support.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
 #include "world/World_Report.h"
@@ -136,7 +136,7 @@ TEST_F(Objects_, ParentCyclesEnd) {
 
 TEST_F(Objects_, AGameWithAParentCycleLoads) {
   RGameProject project;
-  project.gp_game.gd_roomorder = {0};
+  project.gp_roomorder = {0};
   RPackObject a{"a"}, b{"b"};
   a.parent = 1;
   b.parent = 0;
@@ -163,6 +163,17 @@ TEST_F(Objects_, ChainsFollowParentChangesAndDeletion) {
   Objects().Delete(a);
   EXPECT_EQ(Objects().Chain(b), (std::vector<int32_t>{b}));
   EXPECT_EQ(Lookup(b, 3, 0), nullptr);
+}
+
+TEST_F(Objects_, ALoadedGameHasItsOwnChains) {
+  const int32_t b = Add(Add(-1));
+  EXPECT_EQ(Objects().Chain(b), (std::vector<int32_t>{1, 0}));
+  RGameProject project;
+  project.gp_roomorder = {0};
+  project.gp_objects = {RPackObject(), RPackObject()};
+  project.gp_rooms.emplace_back(RPackRoom{});
+  ASSERT_TRUE(test::LoadProject(project));
+  EXPECT_EQ(Objects().Chain(1), (std::vector<int32_t>{1}));
 }
 
 // ---- Compilation --------------------------------------------------------------------------------
@@ -278,7 +289,7 @@ TEST_F(Objects_, EventActionsByIndex) {
 
 TEST_F(Objects_, ObjectsLoadFromTheGameData) {
   RGameProject project;
-  project.gp_game.gd_roomorder = {0};
+  project.gp_roomorder = {0};
   RPackObject parent;
   parent.name = "obj_parent";
   parent.events.push_back(Event(3, 0, {CodeAction("x += 1")}));

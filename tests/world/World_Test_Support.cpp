@@ -43,9 +43,6 @@ void ResetWorld() {
   Objects().ClearAll();
   Rooms().ClearAll();
   Paths().ClearAll();
-  GameData().gd_lastinstanceid = 100000;
-  GameData().gd_lasttileid = 10000000;
-  GameData().gd_roomorder.clear();
   SetSpriteShapes(nullptr);
   CurrentEvent() = RCurrentEvent();
   Reports().messages.clear();

@@ -41,8 +41,8 @@ public:
 // The platform that records messages and errors reported since the last ResetWorld.
 TTestPlatform& Reports();
 
-// Empties the object, room and path tables, sets the id counters to 100000 and 10000000, installs
-// the test names and the recording platform, and removes any sprite shapes.
+// Empties the object, room and path tables (which sets the id counters to 100000 and 10000000 and
+// empties the room order), installs the test names and the recording platform, and removes any sprite shapes.
 void ResetWorld();
 
 // Writes the project and reads its resource sections back into the tables; false when a section fails.
