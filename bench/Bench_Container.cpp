@@ -22,7 +22,7 @@ const CStream& Game() {
   static const CStream game = [] {
     RGameProject p;
     p.gp_game.gd_libraryname = "D3DX8.dll";
-    p.gp_game.gd_roomorder = {0};
+    p.gp_roomorder = {0};
     p.gp_library.resize(kGameSize);
     std::mt19937 rng(7);
     for (size_t i = 0; i < kGameSize; i += 4) {

@@ -1,7 +1,6 @@
 // The step of a room with 10000 instances of one object whose step event runs a few statements,
 // headless, for 1000 steps; beside it the same step without a step event, and the step event's code
 // run by the interpreter alone for every instance, which together give the interpreter's share.
-#include "data/Game_File.h"
 #include "platform/Platform.h"
 #include "runner/Event_Main.h"
 #include "runner/Run_Main.h"
@@ -30,8 +29,7 @@ struct RBenchGame {
   explicit RBenchGame(bool withStep) {
     Wire_Runner(*services);
     Reset_Runner();
-    GameData().gd_roomorder = {0};
-    GameData().gd_lastinstanceid = 100000;
+    Rooms().t_order = {0};
     const int32_t object = Objects().Add();
     Objects().Get(object)->CreateEvent(ev_create, 0)->AddCodeAction("count = 0");
     if (withStep) Objects().Get(object)->CreateEvent(ev_step, 0)->AddCodeAction(kStepCode);

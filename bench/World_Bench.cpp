@@ -2,7 +2,6 @@
 // and a third following paths (closed smooth ones that restart, open straight ones that reverse),
 // each through Adapt_Speed, Adapt_Path and SetPosition as the step moves them. Also the per-object
 // iteration and the look-up by id that events and `with` use.
-#include "data/Game_File.h"
 #include "library/Path_Class.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
@@ -39,7 +38,7 @@ struct RBenchWorld {
     SetSpriteShapes(&sprites);
     Objects().ClearAll();
     Paths().ClearAll();
-    GameData().gd_lastinstanceid = 100000;
+    Rooms().t_lastinstanceid = 100000;
     const int32_t base = Objects().Add();
     for (int32_t& o : objects) {
       o = Objects().Add();

@@ -27,12 +27,9 @@ struct RGameData {
   std::string gd_libraryname;
   int32_t gd_gameid = 0;
   std::array<uint8_t, 16> gd_guid{};
-  int32_t gd_lastinstanceid = 0;
-  int32_t gd_lasttileid = 0;
   std::vector<std::pair<std::string, std::string>> gd_constants; // name, value text
   std::unique_ptr<CStream> gd_help;                              // the game information block
   std::vector<std::string> gd_libinit;                           // library initialization code
-  std::vector<int32_t> gd_roomorder;
 };
 
 RGameData& GameData();

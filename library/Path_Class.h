@@ -2,15 +2,12 @@
 // CPath: a list of way points joined by straight lines or a smoothed curve, open or closed, with the
 // position lookup by fraction of the length; and the table of path resources.
 
+#include "data/Resource_Table.h"
+
 #include <cstdint>
-#include <memory>
-#include <string>
-#include <string_view>
 #include <vector>
 
 namespace vl {
-
-class CStream;
 
 struct RWayPoint {
   double x = 0;
@@ -76,26 +73,10 @@ private:
   void Subdivide(int32_t depth, const RWayPoint& s, const RWayPoint& c, const RWayPoint& e);
 };
 
-// The path resources; empty slots mean no path with that index.
-class CPathList {
+// The path resources; new paths are named "__newpath" and their index.
+class CPathList : public CResourceTable<CPath> {
 public:
-  static constexpr int32_t kSectionVersion = 800;
-
-  // Reads the paths section; false on a wrong version or a failing record.
-  bool LoadSection(CStream& stream);
-  void ClearAll();
-  int32_t Count() const { return int32_t(p_paths.size()); }
-  bool Exists(int32_t index) const { return Get(index) != nullptr; }
-  CPath* Get(int32_t index) const;
-  std::string Name(int32_t index) const;
-  int32_t Find(std::string_view name) const;
-  int32_t Add();
-  int32_t Duplicate(int32_t index);
-  bool AssignPath(int32_t index, int32_t source);
-  void Delete(int32_t index);
-
-  std::vector<std::unique_ptr<CPath>> p_paths;
-  std::vector<std::string> p_names;
+  CPathList() : CResourceTable({.rk_newname = "__newpath"}) {}
 };
 
 CPathList& Paths();

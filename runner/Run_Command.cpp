@@ -108,8 +108,8 @@ void Save_Game(const std::string& file) {
     s.WriteBoolean(room != nullptr);
     if (room) room->SaveGameToStream(s);
   }
-  s.WriteInteger(GameData().gd_lastinstanceid);
-  s.WriteInteger(GameData().gd_lasttileid);
+  s.WriteInteger(Rooms().t_lastinstanceid);
+  s.WriteInteger(Rooms().t_lasttileid);
   if (!s.SaveToFile(file)) Failed("Failed to save game to file " + file);
 }
 
@@ -140,8 +140,8 @@ void Read_Game(const std::string& file) {
   GlobalVarFlags = std::move(game.sg_globalflags);
   state.rs_rooms = std::move(game.sg_rooms);
   Set_PlayedRoom(state.rs_rooms[size_t(game.sg_roomindex)].get(), game.sg_roomindex);
-  GameData().gd_lastinstanceid = game.sg_lastinstanceid;
-  GameData().gd_lasttileid = game.sg_lasttileid;
+  Rooms().t_lastinstanceid = game.sg_lastinstanceid;
+  Rooms().t_lasttileid = game.sg_lasttileid;
 }
 
 void Game_LoadPending() {

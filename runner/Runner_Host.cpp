@@ -11,12 +11,12 @@
 namespace vl {
 
 const CCode* CRunnerHost::ScriptCode(int32_t n) const {
-  const CScript* script = GetScript(n);
+  const CScript* script = Scripts().Get(n);
   return script && script->s_code && script->s_code->i_compiled ? script->s_code.get() : nullptr;
 }
 
 const std::string& CRunnerHost::ScriptName(int32_t n) const {
-  return vl::ScriptName(n);
+  return Scripts().Name(n);
 }
 
 bool CRunnerHost::CallExtension(int32_t, CInstance*, CInstance*, int32_t, const RValue*, RValue&) {
@@ -24,7 +24,7 @@ bool CRunnerHost::CallExtension(int32_t, CInstance*, CInstance*, int32_t, const 
 }
 
 int32_t CRunnerHost::FindFunction(std::string_view name) const {
-  if (const int32_t script = FindScript(name); script >= 0) return kFirstScriptFunction + script;
+  if (const int32_t script = Scripts().Find(name); script >= 0) return kFirstScriptFunction + script;
   return FindBuiltinFunction(name);
 }
 

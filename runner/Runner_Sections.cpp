@@ -48,8 +48,8 @@ bool ReadObjects(CStream& s, RGameData&) {
   return Objects().LoadSection(s);
 }
 
-bool ReadRooms(CStream& s, RGameData& game) {
-  return Rooms().LoadSection(s, game);
+bool ReadRooms(CStream& s, RGameData&) {
+  return Rooms().LoadSection(s);
 }
 
 bool ReadIncludedFiles(CStream& s, RGameData&) {
@@ -71,12 +71,13 @@ bool ReadLibraryInit(CStream& s, RGameData& game) {
   return true;
 }
 
-bool ReadRoomOrder(CStream& s, RGameData& game) {
-  game.gd_roomorder.clear();
+bool ReadRoomOrder(CStream& s, RGameData&) {
+  std::vector<int32_t>& order = Rooms().t_order;
+  order.clear();
   if (s.ReadInteger() != 700) return false;
   const int32_t count = s.ReadInteger();
   if (count < 1) return false;
-  for (int32_t i = 0; i < count; ++i) game.gd_roomorder.push_back(s.ReadInteger());
+  for (int32_t i = 0; i < count; ++i) order.push_back(s.ReadInteger());
   return true;
 }
 

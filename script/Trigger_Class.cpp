@@ -30,29 +30,22 @@ bool CTrigger::Prepare() {
   return false;
 }
 
-bool CTriggerTable::LoadSection(CStream& stream) {
-  ClearAll();
-  if (stream.ReadInteger() != kSectionVersion) return false;
-  const int32_t count = stream.ReadInteger();
-  for (int32_t i = 0; i < count; ++i) {
-    auto block = stream.ReadStreamC();
-    t_triggers.emplace_back();
-    if (!block->ReadBoolean()) continue;
-    auto trigger = std::make_unique<CTrigger>();
-    if (!trigger->LoadFromStream(*block)) return false;
-    t_triggers.back() = std::move(trigger);
-  }
+namespace {
+
+// A trigger's entry is its record alone; the name comes from inside it.
+bool ReadTriggerEntry(CStream& block, CTrigger& trigger, std::string& name) {
+  if (!trigger.LoadFromStream(block)) return false;
+  name = trigger.i_name;
   return true;
 }
 
-std::string CTriggerTable::Name(int32_t n) const {
-  const CTrigger* trigger = Get(n);
-  return trigger ? trigger->i_name : "<Deleted>";
-}
+} // namespace
+
+CTriggerTable::CTriggerTable() : CResourceTable({.rk_missing = "<Deleted>", .rk_read = ReadTriggerEntry}) {}
 
 int32_t CTriggerTable::FindConstant(std::string_view name) const {
   for (int32_t i = 0; i < Count(); ++i)
-    if (t_triggers[size_t(i)] && t_triggers[size_t(i)]->i_constname == name) return i;
+    if (t_items[size_t(i)] && t_items[size_t(i)]->i_constname == name) return i;
   return -1;
 }
 
@@ -61,20 +54,8 @@ CTriggerTable& Triggers() {
   return table;
 }
 
-bool TriggerExists(int32_t n) {
-  return Triggers().Exists(n);
-}
-
-CTrigger* GetTrigger(int32_t n) {
-  return Triggers().Get(n);
-}
-
-int32_t FindTriggerConstant(std::string_view name) {
-  return Triggers().FindConstant(name);
-}
-
 bool PrepareTriggers() {
-  for (const auto& trigger : Triggers().t_triggers)
+  for (const auto& trigger : Triggers().t_items)
     if (trigger && !trigger->Prepare()) return false;
   return true;
 }

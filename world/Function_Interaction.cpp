@@ -1,6 +1,5 @@
 #include "world/Function_Interaction.h"
 
-#include "data/Game_File.h"
 #include "script/Code_Error.h"
 #include "script/Code_Function.h"
 #include "world/Event_Class.h"
@@ -106,7 +105,7 @@ void Change_Instance(CInstance* inst, int32_t object, bool events) {
   if (!inst || inst->i_marked || !room) return;
   if (events) PerformEvent(inst, inst, ev_destroy, 0);
   // The new instance takes an id of its own before it becomes a copy that keeps the old one.
-  ++GameData().gd_lastinstanceid;
+  Rooms().NextInstanceId();
   CInstance copy;
   copy.Assign(*inst);
   copy.SetObjectIndex(object);

@@ -12,9 +12,9 @@ namespace vl {
 bool LookupGameName(std::string_view name, RValue& value) {
   int32_t index = Objects().Find(name);
   if (index < 0) index = Paths().Find(name);
-  if (index < 0) index = FindScript(name);
+  if (index < 0) index = Scripts().Find(name);
   if (index < 0) index = Rooms().Find(name);
-  if (index < 0) index = FindTriggerConstant(name);
+  if (index < 0) index = Triggers().FindConstant(name);
   if (index >= 0) {
     value = RValue(double(index));
     return true;

@@ -128,51 +128,22 @@ CObjectTable& Objects() {
 }
 
 bool CObjectTable::LoadSection(CStream& stream) {
-  ClearAll();
-  if (stream.ReadInteger() != kSectionVersion) return false;
-  const int32_t count = stream.ReadInteger();
-  for (int32_t i = 0; i < count; ++i) {
-    auto block = stream.ReadStreamC();
-    t_objects.emplace_back();
-    t_names.emplace_back();
-    if (!block->ReadBoolean()) continue;
-    t_names.back() = block->ReadString();
-    auto object = std::make_unique<CObject>();
-    if (!object->LoadFromStream(*block)) return false;
-    t_objects.back() = std::move(object);
-  }
-  return true;
+  InvalidateChains();
+  return CResourceTable::LoadSection(stream);
 }
 
 void CObjectTable::ClearAll() {
-  t_objects.clear();
-  t_names.clear();
+  CResourceTable::ClearAll();
   InvalidateChains();
-}
-
-std::string CObjectTable::Name(int32_t index) const {
-  if (!Exists(index)) return "<undefined>";
-  return t_names[size_t(index)];
-}
-
-int32_t CObjectTable::Find(std::string_view name) const {
-  for (int32_t i = 0; i < Count(); ++i)
-    if (t_objects[size_t(i)] && t_names[size_t(i)] == name) return i;
-  return -1;
 }
 
 int32_t CObjectTable::Add() {
-  const int32_t index = Count();
-  t_objects.push_back(std::make_unique<CObject>());
-  t_names.push_back("__newobject" + std::to_string(index));
   InvalidateChains();
-  return index;
+  return CResourceTable::Add();
 }
 
 void CObjectTable::Delete(int32_t index) {
-  if (index < 0 || index >= Count()) return;
-  t_objects[size_t(index)].reset();
-  t_names[size_t(index)].clear();
+  CResourceTable::Delete(index);
   InvalidateChains();
 }
 
@@ -185,9 +156,9 @@ void CObjectTable::SetParent(int32_t index, int32_t parent) {
 
 bool CObjectTable::CompileAll() {
   for (int32_t i = 0; i < Count(); ++i) {
-    if (!t_objects[size_t(i)]) continue;
+    if (!t_items[size_t(i)]) continue;
     CurrentEvent().event_object = i;
-    if (!t_objects[size_t(i)]->Compile()) return false;
+    if (!t_items[size_t(i)]->Compile()) return false;
   }
   return true;
 }
@@ -195,10 +166,10 @@ bool CObjectTable::CompileAll() {
 const std::vector<int32_t>& CObjectTable::Chain(int32_t index) const {
   static const std::vector<int32_t> none;
   if (!Exists(index)) return none;
-  if (t_chains.size() != t_objects.size()) t_chains.assign(t_objects.size(), {});
+  if (t_chains.size() != t_items.size()) t_chains.assign(t_items.size(), {});
   std::vector<int32_t>& chain = t_chains[size_t(index)];
   if (chain.empty()) {
-    std::vector<bool> seen(t_objects.size());
+    std::vector<bool> seen(t_items.size());
     for (int32_t at = index; Exists(at) && !seen[size_t(at)]; at = Get(at)->o_parent) {
       seen[size_t(at)] = true;
       chain.push_back(at);

@@ -2,19 +2,15 @@
 // CObject: the behaviour template of instances: defaults for new instances, a parent whose events
 // it inherits, and its events; and the table of object resources.
 
+#include "data/Resource_Table.h"
 #include "world/Event_Class.h"
 
 #include <array>
 #include <cstdint>
 #include <map>
-#include <memory>
-#include <string>
-#include <string_view>
 #include <vector>
 
 namespace vl {
-
-class CStream;
 
 class CObject {
 public:
@@ -49,25 +45,19 @@ public:
   std::array<std::map<int32_t, CEvent>, kEventTypes> o_events;
 };
 
-// The object resources; an empty slot means no object with that index.
-class CObjectTable {
+// The object resources, with each object's chain of parents. New objects are named "__newobject" and
+// their index.
+class CObjectTable : public CResourceTable<CObject> {
 public:
-  static constexpr int32_t kSectionVersion = 800;
+  CObjectTable() : CResourceTable({.rk_newname = "__newobject"}) {}
 
-  // Reads the objects section; false on a wrong version or a failing record.
+  // Slots and parents change only through these, which have the chains built anew.
   bool LoadSection(CStream& stream);
   void ClearAll();
-  int32_t Count() const { return int32_t(t_objects.size()); }
-  bool Exists(int32_t index) const { return Get(index) != nullptr; }
-  CObject* Get(int32_t index) const {
-    return index >= 0 && index < Count() ? t_objects[size_t(index)].get() : nullptr;
-  }
-  std::string Name(int32_t index) const;
-  int32_t Find(std::string_view name) const;
   int32_t Add();
   void Delete(int32_t index);
-  // Changes an object's parent; parents must change through here so that chains stay right.
   void SetParent(int32_t index, int32_t parent);
+
   // Compiles every object as the current object; stops at the first failure.
   bool CompileAll();
 
@@ -77,9 +67,6 @@ public:
   // Finds the event an instance of object should react to; owner is the object in the chain whose
   // event list holds it.
   CEvent* FindEvent(int32_t object, int32_t type, int32_t number, int32_t* owner = nullptr) const;
-
-  std::vector<std::unique_ptr<CObject>> t_objects;
-  std::vector<std::string> t_names;
 
 private:
   void InvalidateChains() { t_chains.clear(); }

@@ -1,6 +1,5 @@
 #include "world/Room_Class.h"
 
-#include "data/Game_File.h"
 #include "data/Support_Stream.h"
 #include "world/Object_Class.h"
 
@@ -11,7 +10,7 @@ namespace vl {
 
 namespace {
 
-TBackgroundSize BackgroundSize = nullptr;
+const CBackgroundSizes* InstalledSizes = nullptr;
 
 // Depth order for drawing: highest first; a NaN depth sorts as the lowest.
 double DepthKey(double depth) {
@@ -37,8 +36,8 @@ const std::vector<CInstance*>& ListOf(const std::vector<std::vector<CInstance*>>
 
 } // namespace
 
-void SetBackgroundSizeSource(TBackgroundSize source) {
-  BackgroundSize = source;
+void SetBackgroundSizes(const CBackgroundSizes* sizes) {
+  InstalledSizes = sizes;
 }
 
 void CRoom::Clear() {
@@ -127,7 +126,7 @@ bool CRoom::LoadFromStream(CStream& s) {
     b.hspeed = s.ReadInteger();
     b.vspeed = s.ReadInteger();
     int32_t w, h;
-    if (s.ReadBoolean() && BackgroundSize && BackgroundSize(b.index, w, h)) {
+    if (s.ReadBoolean() && InstalledSizes && InstalledSizes->Size(b.index, w, h)) {
       if (w > 0) b.xscale = double(r_width) / w;
       if (h > 0) b.yscale = double(r_height) / h;
     }
@@ -276,7 +275,7 @@ void CRoom::SaveGameToStream(CStream& s) const {
 // ---- Instances ----------------------------------------------------------------------------------
 
 CInstance* CRoom::AddInstance(int32_t objectind, double x, double y) {
-  const int32_t id = ++GameData().gd_lastinstanceid;
+  const int32_t id = Rooms().NextInstanceId();
   r_instance.push_back(std::make_unique<CInstance>(id, objectind, x, y));
   CInstance* inst = r_instance.back().get();
   AddToLists(inst);
@@ -389,7 +388,7 @@ void CRoom::ScrollBackground() {
 
 int32_t CRoom::AddTile(const RTile& tile) {
   r_tile.push_back(tile);
-  r_tile.back().id = ++GameData().gd_lasttileid;
+  r_tile.back().id = Rooms().NextTileId();
   r_lasttile = TileNumber() - 1;
   return r_lasttile;
 }
@@ -471,60 +470,26 @@ CRoomTable& Rooms() {
   return rooms;
 }
 
-bool CRoomTable::LoadSection(CStream& stream, RGameData& game) {
+bool CRoomTable::LoadSection(CStream& stream) {
   ClearAll();
-  if (stream.ReadInteger() != kSectionVersion) return false;
-  const int32_t count = stream.ReadInteger();
-  for (int32_t i = 0; i < count; ++i) {
-    auto block = stream.ReadStreamC();
-    t_rooms.emplace_back();
-    t_names.emplace_back();
-    if (!block->ReadBoolean()) continue;
-    t_names.back() = block->ReadString();
-    auto room = std::make_unique<CRoom>();
-    if (!room->LoadFromStream(*block)) return false;
-    t_rooms.back() = std::move(room);
-  }
-  game.gd_lastinstanceid = stream.ReadInteger();
-  game.gd_lasttileid = stream.ReadInteger();
+  if (!CResourceTable::LoadSection(stream)) return false;
+  t_lastinstanceid = stream.ReadInteger();
+  t_lasttileid = stream.ReadInteger();
   return true;
 }
 
 void CRoomTable::ClearAll() {
-  t_rooms.clear();
-  t_names.clear();
+  CResourceTable::ClearAll();
+  t_lastinstanceid = kInstanceIdBase;
+  t_lasttileid = kTileIdBase;
+  t_order.clear();
 }
 
-std::string CRoomTable::Name(int32_t index) const {
-  if (!Exists(index)) return "<undefined>";
-  return t_names[size_t(index)];
-}
-
-int32_t CRoomTable::Find(std::string_view name) const {
-  for (int32_t i = 0; i < Count(); ++i)
-    if (t_rooms[size_t(i)] && t_names[size_t(i)] == name) return i;
-  return -1;
-}
-
-int32_t CRoomTable::Add() {
-  const int32_t index = Count();
-  t_rooms.push_back(std::make_unique<CRoom>());
-  t_names.push_back("__newroom" + std::to_string(index));
-  return index;
-}
-
-int32_t CRoomTable::Duplicate(int32_t index) {
-  if (!Exists(index)) return -1;
-  const int32_t copy = Add();
-  t_rooms[size_t(copy)]->Assign(t_rooms[size_t(index)].get());
-  return copy;
-}
-
-bool CRoomTable::AssignRoom(int32_t index, int32_t source) {
+bool CRoomTable::Assign(int32_t index, int32_t source) {
   if (source < 0 || source >= Count() || index < 0 || index >= Count()) return false;
   if (index == source) return true;
-  if (!t_rooms[size_t(index)]) t_rooms[size_t(index)] = std::make_unique<CRoom>();
-  t_rooms[size_t(index)]->Assign(t_rooms[size_t(source)].get());
+  if (!t_items[size_t(index)]) t_items[size_t(index)] = std::make_unique<CRoom>();
+  t_items[size_t(index)]->Assign(t_items[size_t(source)].get());
   return true;
 }
 
@@ -532,7 +497,7 @@ namespace {
 
 // The position of r in the room order, or -1.
 int32_t OrderPosition(int32_t r) {
-  const auto& order = GameData().gd_roomorder;
+  const auto& order = Rooms().t_order;
   auto it = std::find(order.begin(), order.end(), r);
   return it == order.end() ? -1 : int32_t(it - order.begin());
 }
@@ -540,23 +505,23 @@ int32_t OrderPosition(int32_t r) {
 } // namespace
 
 int32_t RoomOrderFirst() {
-  const auto& order = GameData().gd_roomorder;
+  const auto& order = Rooms().t_order;
   return order.empty() ? -1 : order.front();
 }
 
 int32_t RoomOrderLast() {
-  const auto& order = GameData().gd_roomorder;
+  const auto& order = Rooms().t_order;
   return order.empty() ? -1 : order.back();
 }
 
 int32_t RoomOrderPrevious(int32_t r) {
-  const auto& order = GameData().gd_roomorder;
+  const auto& order = Rooms().t_order;
   const int32_t at = OrderPosition(r);
   return order.size() >= 2 && at > 0 ? order[size_t(at - 1)] : -1;
 }
 
 int32_t RoomOrderNext(int32_t r) {
-  const auto& order = GameData().gd_roomorder;
+  const auto& order = Rooms().t_order;
   const int32_t at = OrderPosition(r);
   return order.size() >= 2 && at >= 0 && at + 1 < int32_t(order.size()) ? order[size_t(at + 1)] : -1;
 }

@@ -1,22 +1,19 @@
 #pragma once
 // CRoom: a room resource and the live room copied from it: size, speed, colour, background layers,
 // views, instances (active and deactivated, with per-object lists and a look-up by id) and tiles;
-// the room table and the room order.
+// the room table with the room order and the id counters.
 
+#include "data/Resource_Table.h"
 #include "world/Instance_Class.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace vl {
-
-class CStream;
-struct RGameData;
 
 constexpr int32_t kRoomBackgrounds = 8;
 constexpr int32_t kRoomViews = 8;
@@ -56,10 +53,17 @@ struct RTile {
   bool visible = true;
 };
 
-// The size of background resource index; false when it does not exist. Installed by the background
-// table, used to stretch room backgrounds.
-using TBackgroundSize = bool (*)(int32_t index, int32_t& width, int32_t& height);
-void SetBackgroundSizeSource(TBackgroundSize source);
+// The sizes of background resources, used to stretch room backgrounds. The background table
+// provides them; without it no background exists.
+class CBackgroundSizes {
+public:
+  virtual ~CBackgroundSizes() = default;
+  // False when background index does not exist.
+  virtual bool Size(int32_t index, int32_t& width, int32_t& height) const = 0;
+};
+
+// Null: no background exists.
+void SetBackgroundSizes(const CBackgroundSizes* sizes);
 
 class CRoom {
 public:
@@ -73,6 +77,7 @@ public:
   void Clear();
   // Becomes a copy of room, with instances of its own; null leaves the room cleared.
   void Assign(const CRoom* room);
+  void Assign(const CRoom& room) { Assign(&room); }
   bool LoadFromStream(CStream& stream);
   bool LoadGameFromStream(CStream& stream);
   void SaveGameToStream(CStream& stream) const;
@@ -149,32 +154,36 @@ private:
   std::unordered_map<int32_t, CInstance*> r_byid;
 };
 
-// The room resources; an empty slot means no room with that index.
-class CRoomTable {
+// The room resources, the room order (the game's list of rooms in play order) and the counters the
+// ids of new instances and tiles come from. New rooms are named "__newroom" and their index.
+class CRoomTable : public CResourceTable<CRoom> {
 public:
-  static constexpr int32_t kSectionVersion = 800;
+  // The counters before a game sets its own: instance ids are handed out above the first, tile ids
+  // above the second.
+  static constexpr int32_t kInstanceIdBase = 100000;
+  static constexpr int32_t kTileIdBase = 10000000;
 
-  // Reads the rooms section; the last instance and tile ids that follow it go to game.
-  bool LoadSection(CStream& stream, RGameData& game);
+  CRoomTable() : CResourceTable({.rk_newname = "__newroom"}) {}
+
+  // Reads the rooms section and the last instance and tile ids that follow it.
+  bool LoadSection(CStream& stream);
+  // Also empties the room order and sets the counters back.
   void ClearAll();
-  int32_t Count() const { return int32_t(t_rooms.size()); }
-  bool Exists(int32_t index) const { return Get(index) != nullptr; }
-  CRoom* Get(int32_t index) const {
-    return index >= 0 && index < Count() ? t_rooms[size_t(index)].get() : nullptr;
-  }
-  std::string Name(int32_t index) const;
-  int32_t Find(std::string_view name) const;
-  int32_t Add();
-  int32_t Duplicate(int32_t index);
-  bool AssignRoom(int32_t index, int32_t source);
+  // As the table's Assign, except that source need only lie inside the table: an empty source slot
+  // gives an empty room.
+  bool Assign(int32_t index, int32_t source);
 
-  std::vector<std::unique_ptr<CRoom>> t_rooms;
-  std::vector<std::string> t_names;
+  int32_t NextInstanceId() { return ++t_lastinstanceid; }
+  int32_t NextTileId() { return ++t_lasttileid; }
+
+  int32_t t_lastinstanceid = kInstanceIdBase;
+  int32_t t_lasttileid = kTileIdBase;
+  std::vector<int32_t> t_order;
 };
 
 CRoomTable& Rooms();
 
-// The room order (the game's list of rooms in play order).
+// The first and last rooms of the order, -1 when it is empty.
 int32_t RoomOrderFirst();
 int32_t RoomOrderLast();
 // The room before or after r, or -1 when there is none or r is not in the order.

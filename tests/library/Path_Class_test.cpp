@@ -200,11 +200,11 @@ TEST(PathList, AddDuplicateAssignDelete) {
   const int32_t copy = list.Duplicate(1);
   EXPECT_EQ(copy, 3);
   EXPECT_DOUBLE_EQ(list.Get(copy)->i_length, 50);
-  EXPECT_TRUE(list.AssignPath(0, 1));
+  EXPECT_TRUE(list.Assign(0, 1));
   EXPECT_DOUBLE_EQ(list.Get(0)->i_length, 50);
-  EXPECT_FALSE(list.AssignPath(9, 1));
+  EXPECT_FALSE(list.Assign(9, 1));
   list.Delete(1);
-  EXPECT_FALSE(list.AssignPath(2, 1));
+  EXPECT_FALSE(list.Assign(2, 1));
   EXPECT_EQ(list.Find("pth_line"), -1);
 }
 

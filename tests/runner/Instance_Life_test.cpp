@@ -1,6 +1,5 @@
 // Changing instances into other objects, one by one and at a point: the changed instance keeps its
 // id and position, takes the new object's properties, and runs the events that were asked for.
-#include "data/Game_File.h"
 #include "runner/Run_Main.h"
 #include "tests/runner/Run_Test_Support.h"
 #include "world/Instance_Class.h"
@@ -89,7 +88,7 @@ TEST_F(InstanceLife, ChangeKeepsIdAndPositionAndRunsTheEventsAskedFor) {
     EXPECT_EQ(changed.i_x, 16);
     EXPECT_EQ(changed.i_y, 24);
     EXPECT_EQ(changed.i_depth, 7);
-    EXPECT_EQ(GameData().gd_lastinstanceid, 100003); // the change took an id of its own
+    EXPECT_EQ(Rooms().t_lastinstanceid, 100003); // the change took an id of its own
   }
 }
 

@@ -28,8 +28,7 @@ protected:
     RunnerGame::SetUp();
     platform.errorAnswer = EErrorAnswer::Ignore;
     GameData().gd_gameid = 4711;
-    GameData().gd_lasttileid = 10000000;
-    GameData().gd_roomorder = {0, 1};
+    Rooms().t_order = {0, 1};
     GameVariables() = RGameVariables();
     ResetGlobals();
     obj = Object("obj");
@@ -64,7 +63,7 @@ protected:
     room.Instance(0)->i_vars.SetVar(FindOrAddUserVariable("hp"), 0, RValue(base * 2));
     room.AddInstance(obj, base, base);
     RTile tile;
-    tile.id = ++GameData().gd_lasttileid;
+    tile.id = Rooms().NextTileId();
     tile.depth = base;
     room.AddTile(tile);
     room.r_caption = "at " + std::to_string(base);
@@ -241,7 +240,7 @@ TEST_F(SavedGame, FunctionKeysSaveAndLoadTheGamesOwnFile) {
 }
 
 TEST_F(SavedGame, PreviousAndNextRoomInTheOrder) {
-  GameData().gd_roomorder = {0, 1, 2};
+  Rooms().t_order = {0, 1, 2};
   Room();
   On(obj, ev_step, 0,
      {"trace(room_previous(1), room_previous(0), room_next(1), room_next(0), room_next(2), "

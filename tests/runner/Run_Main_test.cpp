@@ -250,7 +250,7 @@ TEST_F(Step, DestroyEventRunsOnce) {
 TEST_F(Step, PersistentInstanceReplacesTheInstanceWithItsId) {
   Room();
   Room();
-  GameData().gd_roomorder = {0, 1};
+  Rooms().t_order = {0, 1};
   const int32_t keeper = Object("keeper"), local = Object("local");
   Objects().Get(keeper)->o_persistent = true;
   On(keeper, ev_create, 0, {"trace('keeper create')"});
@@ -279,7 +279,7 @@ TEST_F(Step, PersistentInstanceReplacesTheInstanceWithItsId) {
 TEST_F(Step, PersistentRoomIsNotCreatedAgain) {
   Room();
   Room();
-  GameData().gd_roomorder = {0, 1};
+  Rooms().t_order = {0, 1};
   Rooms().Get(0)->r_persistent = true;
   const int32_t obj = Object("obj");
   On(obj, ev_create, 0, {"trace('create')"});

@@ -40,8 +40,7 @@ void RunnerGame::SetUp() {
   (void)registered;
   Wire_Runner(platform.Services());
   Reset_Runner();
-  GameData().gd_roomorder = {0};
-  GameData().gd_lastinstanceid = 100000;
+  Rooms().t_order = {0};
   Traced.clear();
 }
 

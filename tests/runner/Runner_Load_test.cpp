@@ -4,6 +4,7 @@
 #include "tests/support/Test_Platform.h"
 #include "tests/support/Test_Support.h"
 #include "tools/writer/Game_Writer.h"
+#include "world/Room_Class.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -19,7 +20,7 @@ namespace {
 RGameProject MinimalProject() {
   RGameProject p;
   p.gp_game.gd_libraryname = "D3DX8.dll";
-  p.gp_game.gd_roomorder = {0};
+  p.gp_roomorder = {0};
   p.gp_library = {1, 2, 3};
   return p;
 }
@@ -81,11 +82,11 @@ TEST_F(RunnerLoad, LoadsEverythingTheWriterStored) {
   g.gd_debug = true;
   g.gd_gameid = 4711;
   for (int i = 0; i < 16; ++i) g.gd_guid[i] = uint8_t(i * 3);
-  g.gd_lastinstanceid = 100123;
-  g.gd_lasttileid = 10000456;
+  p.gp_lastinstanceid = 100123;
+  p.gp_lasttileid = 10000456;
   g.gd_constants = {{"speed", "4"}, {"title", "\"Hi\""}};
   g.gd_libinit = {"a = 1", "b = 2"};
-  g.gd_roomorder = {3, 1};
+  p.gp_roomorder = {3, 1};
   g.gd_settings.gs_scaling = -1;
   g.gd_settings.gs_windowcolor = 0x123456;
   g.gd_settings.gs_closeesc = false;
@@ -96,11 +97,11 @@ TEST_F(RunnerLoad, LoadsEverythingTheWriterStored) {
   EXPECT_TRUE(r.gd_debug);
   EXPECT_EQ(r.gd_gameid, 4711);
   EXPECT_EQ(r.gd_guid, g.gd_guid);
-  EXPECT_EQ(r.gd_lastinstanceid, 100123);
-  EXPECT_EQ(r.gd_lasttileid, 10000456);
+  EXPECT_EQ(Rooms().t_lastinstanceid, 100123);
+  EXPECT_EQ(Rooms().t_lasttileid, 10000456);
   EXPECT_EQ(r.gd_constants, g.gd_constants);
   EXPECT_EQ(r.gd_libinit, g.gd_libinit);
-  EXPECT_EQ(r.gd_roomorder, g.gd_roomorder);
+  EXPECT_EQ(Rooms().t_order, p.gp_roomorder);
   EXPECT_EQ(r.gd_settings.gs_scaling, -1);
   EXPECT_EQ(r.gd_settings.gs_windowcolor, 0x123456);
   EXPECT_FALSE(r.gd_settings.gs_closeesc);
@@ -197,7 +198,7 @@ TEST_F(RunnerLoad, CorruptDataMessages) {
 
 TEST_F(RunnerLoad, RoomOrderWithoutRoomsFailsItsSection) {
   RGameProject p = MinimalProject();
-  p.gp_game.gd_roomorder.clear();
+  p.gp_roomorder.clear();
   EXPECT_FALSE(Load(GameStream(p)));
   EXPECT_EQ(platform.messages, std::vector<std::string>{"Error: Error in resource data."});
   EXPECT_EQ(Labels().back(), "Loading room order");

@@ -1,6 +1,7 @@
 #include "runner/Run_Error.h"
 #include "tests/world/World_Test_Support.h"
 #include "script/Code_Error.h"
+#include "tests/world/World_Test_Support.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
 #include "world/World_Report.h"
@@ -137,7 +138,7 @@ TEST_F(Objects_, ParentCyclesEnd) {
 
 TEST_F(Objects_, AGameWithAParentCycleLoads) {
   RGameProject project;
-  project.gp_game.gd_roomorder = {0};
+  project.gp_roomorder = {0};
   RPackObject a{"a"}, b{"b"};
   a.parent = 1;
   b.parent = 0;
@@ -164,6 +165,17 @@ TEST_F(Objects_, ChainsFollowParentChangesAndDeletion) {
   Objects().Delete(a);
   EXPECT_EQ(Objects().Chain(b), (std::vector<int32_t>{b}));
   EXPECT_EQ(Lookup(b, 3, 0), nullptr);
+}
+
+TEST_F(Objects_, ALoadedGameHasItsOwnChains) {
+  const int32_t b = Add(Add(-1));
+  EXPECT_EQ(Objects().Chain(b), (std::vector<int32_t>{1, 0}));
+  RGameProject project;
+  project.gp_roomorder = {0};
+  project.gp_objects = {RPackObject(), RPackObject()};
+  project.gp_rooms.emplace_back(RPackRoom{});
+  ASSERT_TRUE(test::LoadProject(project));
+  EXPECT_EQ(Objects().Chain(1), (std::vector<int32_t>{1}));
 }
 
 // ---- Compilation --------------------------------------------------------------------------------
@@ -279,7 +291,7 @@ TEST_F(Objects_, EventActionsByIndex) {
 
 TEST_F(Objects_, ObjectsLoadFromTheGameData) {
   RGameProject project;
-  project.gp_game.gd_roomorder = {0};
+  project.gp_roomorder = {0};
   RPackObject parent;
   parent.name = "obj_parent";
   parent.events.push_back(Event(3, 0, {CodeAction("x += 1")}));

@@ -56,12 +56,12 @@ TEST_F(ProjectWorld, TheExampleLoads) {
   // Ids count on from the default last instance id; the counters are stored after the rooms.
   EXPECT_EQ(room.Instance(0)->i_id, 100001);
   EXPECT_EQ(room.Instance(2)->i_id, 100003);
-  EXPECT_EQ(GameData().gd_lastinstanceid, 100003);
+  EXPECT_EQ(Rooms().t_lastinstanceid, 100003);
   EXPECT_EQ(room.Instance(1)->i_initcode, "image_xscale = 0.5");
   EXPECT_EQ(room.Obj_Number_Recursive(ball), 2);
   ASSERT_EQ(room.TileNumber(), 1);
   EXPECT_EQ(room.r_tile[0].id, 10000001);
-  EXPECT_EQ(GameData().gd_lasttileid, 10000001);
+  EXPECT_EQ(Rooms().t_lasttileid, 10000001);
 }
 
 TEST_F(ProjectWorld, EmptySlotsExplicitIdsAndActionForms) {

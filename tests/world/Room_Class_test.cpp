@@ -1,4 +1,3 @@
-#include "data/Game_File.h"
 #include "data/Support_Stream.h"
 #include "tests/world/World_Test_Support.h"
 #include "world/Object_Class.h"
@@ -60,7 +59,7 @@ TEST_F(Rooms_, AddInstanceCountsIdsAndFillsTheLists) {
   CInstance* c = room.AddInstance(other, 5, 6);
   EXPECT_EQ(a->i_id, 100001);
   EXPECT_EQ(c->i_id, 100003);
-  EXPECT_EQ(GameData().gd_lastinstanceid, 100003);
+  EXPECT_EQ(Rooms().t_lastinstanceid, 100003);
   EXPECT_EQ(room.Obj_Number(base), 1);
   EXPECT_EQ(room.Obj_Instance(base, 0), b);
   EXPECT_EQ(room.Obj_Number_Recursive(base), 2);
@@ -188,7 +187,7 @@ TEST_F(Rooms_, TileIdsCountOnAndFindUsesTheCache) {
   EXPECT_EQ(room.AddTile(Tile(0, 0, 8, 8, 0)), 1);
   EXPECT_EQ(room.r_tile[0].id, 10000001);
   EXPECT_EQ(room.r_tile[1].id, 10000002);
-  EXPECT_EQ(GameData().gd_lasttileid, 10000002);
+  EXPECT_EQ(Rooms().t_lasttileid, 10000002);
   EXPECT_EQ(room.r_lasttile, 1);
   EXPECT_EQ(room.FindTile(10000001), 0);
   EXPECT_EQ(room.r_lasttile, 0);
@@ -275,14 +274,14 @@ RPackRoom PackedRoom() {
 
 TEST_F(Rooms_, RoomsLoadFromTheGameData) {
   RGameProject project;
-  project.gp_game.gd_roomorder = {1, 0};
-  project.gp_game.gd_lastinstanceid = 100006;
-  project.gp_game.gd_lasttileid = 10000003;
+  project.gp_roomorder = {1, 0};
+  project.gp_lastinstanceid = 100006;
+  project.gp_lasttileid = 10000003;
   project.gp_objects = {RPackObject{"a"}, RPackObject{"b", 0, false, true, 7, false, 0}, RPackObject{"c"}};
   project.gp_rooms = {std::nullopt, PackedRoom()};
   ASSERT_TRUE(test::LoadProject(project));
-  EXPECT_EQ(GameData().gd_lastinstanceid, 100006);
-  EXPECT_EQ(GameData().gd_lasttileid, 10000003);
+  EXPECT_EQ(Rooms().t_lastinstanceid, 100006);
+  EXPECT_EQ(Rooms().t_lasttileid, 10000003);
   ASSERT_EQ(Rooms().Count(), 2);
   EXPECT_EQ(Rooms().Name(0), "<undefined>");
   EXPECT_EQ(Rooms().Find("rm_start"), 1);
@@ -317,18 +316,23 @@ TEST_F(Rooms_, RoomsLoadFromTheGameData) {
 }
 
 TEST_F(Rooms_, StretchedBackgroundsScaleToTheRoom) {
-  SetBackgroundSizeSource([](int32_t index, int32_t& w, int32_t& h) {
-    w = 200, h = 0;
-    return index == 0;
-  });
+  // Background 0 is 200 wide and 0 high; no other exists.
+  class CSizes final : public CBackgroundSizes {
+  public:
+    bool Size(int32_t index, int32_t& w, int32_t& h) const override {
+      w = 200, h = 0;
+      return index == 0;
+    }
+  } sizes;
+  SetBackgroundSizes(&sizes);
   RGameProject project;
-  project.gp_game.gd_roomorder = {0};
+  project.gp_roomorder = {0};
   RPackRoom r = PackedRoom();
   r.instances.clear();
   r.backgrounds[2].index = 0;
   project.gp_rooms = {r};
   ASSERT_TRUE(test::LoadProject(project));
-  SetBackgroundSizeSource(nullptr);
+  SetBackgroundSizes(nullptr);
   EXPECT_EQ(Rooms().Get(0)->r_background[2].xscale, 4);
   EXPECT_EQ(Rooms().Get(0)->r_background[2].yscale, 1); // a height of 0 leaves the scale
 }
@@ -386,18 +390,30 @@ TEST_F(Rooms_, RoomTable) {
   EXPECT_EQ(Rooms().Name(1), "__newroom1");
   EXPECT_EQ(Rooms().Get(1)->r_caption, "Zero");
   EXPECT_NE(Rooms().Get(1)->Instance(0), Rooms().Get(0)->Instance(0));
-  EXPECT_FALSE(Rooms().AssignRoom(2, 0));
-  EXPECT_FALSE(Rooms().AssignRoom(0, 2));
-  Rooms().t_rooms[1].reset();
-  EXPECT_TRUE(Rooms().AssignRoom(1, 0)); // the empty slot gets a room
+  EXPECT_FALSE(Rooms().Assign(2, 0));
+  EXPECT_FALSE(Rooms().Assign(0, 2));
+  Rooms().t_items[1].reset();
+  EXPECT_TRUE(Rooms().Assign(1, 0)); // the empty slot gets a room
   EXPECT_EQ(Rooms().Get(1)->r_caption, "Zero");
-  Rooms().t_rooms[0].reset();
-  EXPECT_TRUE(Rooms().AssignRoom(1, 0)); // from an empty slot: an empty room
+  Rooms().t_items[0].reset();
+  EXPECT_TRUE(Rooms().Assign(1, 0)); // from an empty slot: an empty room
   EXPECT_EQ(Rooms().Get(1)->r_caption, "");
 }
 
+TEST_F(Rooms_, ClearingTheTableRestartsTheIdsAndEmptiesTheOrder) {
+  Rooms().Add();
+  Rooms().t_order = {0};
+  room.AddInstance(base, 0, 0);
+  room.AddTile(Tile(0, 0, 1, 1, 0));
+  Rooms().ClearAll();
+  EXPECT_EQ(Rooms().Count(), 0);
+  EXPECT_EQ(RoomOrderFirst(), -1);
+  EXPECT_EQ(room.AddInstance(base, 0, 0)->i_id, 100001);
+  EXPECT_EQ(room.r_tile[size_t(room.AddTile(Tile(0, 0, 1, 1, 0)))].id, 10000001);
+}
+
 TEST_F(Rooms_, RoomOrder) {
-  GameData().gd_roomorder = {3, 1, 2};
+  Rooms().t_order = {3, 1, 2};
   EXPECT_EQ(RoomOrderFirst(), 3);
   EXPECT_EQ(RoomOrderLast(), 2);
   EXPECT_EQ(RoomOrderPrevious(3), -1);
@@ -406,7 +422,7 @@ TEST_F(Rooms_, RoomOrder) {
   EXPECT_EQ(RoomOrderNext(1), 2);
   EXPECT_EQ(RoomOrderNext(2), -1);
   EXPECT_EQ(RoomOrderNext(9), -1);
-  GameData().gd_roomorder = {4};
+  Rooms().t_order = {4};
   EXPECT_EQ(RoomOrderNext(4), -1);
   EXPECT_EQ(RoomOrderPrevious(4), -1);
 }

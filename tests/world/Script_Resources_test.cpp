@@ -27,7 +27,7 @@ namespace {
 class CNames final : public CCodeNames {
 public:
   int32_t FindFunction(std::string_view name) const override {
-    const int32_t script = FindScript(name);
+    const int32_t script = Scripts().Find(name);
     return script >= 0 ? kFirstScriptFunction + script : FindBuiltinFunction(name);
   }
   int32_t FunctionArgCount(int32_t id) const override {
@@ -40,7 +40,7 @@ public:
 class CHost final : public CWorldHost {
 public:
   const CCode* ScriptCode(int32_t n) const override { return vl::ScriptCode(n); }
-  const std::string& ScriptName(int32_t n) const override { return vl::ScriptName(n); }
+  const std::string& ScriptName(int32_t n) const override { return Scripts().Name(n); }
   bool CallExtension(int32_t, CInstance*, CInstance*, int32_t, const RValue*, RValue&) override {
     return false;
   }
@@ -59,7 +59,7 @@ void Record(CInstance* self, CInstance*, int32_t type, int32_t number) {
 void AddScript(const std::string& name, const std::string& text) {
   auto script = std::make_unique<CScript>();
   script->s_text = text;
-  Scripts().t_scripts.push_back(std::move(script));
+  Scripts().t_items.push_back(std::move(script));
   Scripts().t_names.push_back(name);
 }
 
@@ -160,9 +160,9 @@ TEST_F(Resources, AScriptCallsAScript) {
   EXPECT_EQ(Eval("return twice(3)").Real(), 5);
   // Without parentheses a script name is its number.
   EXPECT_EQ(Eval("return twice").Real(), 1);
-  EXPECT_EQ(FindScript("twice"), 1);
-  EXPECT_EQ(FindScript("Twice"), -1);
-  EXPECT_EQ(ScriptName(7), "<undefined>");
+  EXPECT_EQ(Scripts().Find("twice"), 1);
+  EXPECT_EQ(Scripts().Find("Twice"), -1);
+  EXPECT_EQ(Scripts().Name(7), "<undefined>");
 }
 
 TEST_F(Resources, AScriptThatDoesNotCompileEndsTheGame) {
@@ -182,8 +182,9 @@ CTrigger* AddTrigger(const std::string& name, const std::string& condition, int3
   trigger->i_condition = condition;
   trigger->i_moment = moment;
   trigger->i_constname = name + "_const";
-  Triggers().t_triggers.push_back(std::move(trigger));
-  return Triggers().t_triggers.back().get();
+  Triggers().t_items.push_back(std::move(trigger));
+  Triggers().t_names.push_back(name);
+  return Triggers().t_items.back().get();
 }
 
 // An object with a trigger event for trigger 0 and two instances of it, one marked deleted.
@@ -260,14 +261,15 @@ TEST_F(TriggerMoments, AConditionWithoutReturnDoesNotCompile) {
 
 TEST_F(Resources, TriggerTableNamesAndConstants) {
   AddTrigger("first", "return 1", 1);
-  Triggers().t_triggers.emplace_back();
+  Triggers().t_items.emplace_back();
+  Triggers().t_names.emplace_back();
   AddTrigger("third", "return 1", 1);
   EXPECT_EQ(Triggers().Name(1), "<Deleted>");
   EXPECT_EQ(Triggers().Name(2), "third");
-  EXPECT_EQ(FindTriggerConstant("third_const"), 2);
-  EXPECT_EQ(FindTriggerConstant("missing"), -1);
-  EXPECT_TRUE(TriggerExists(0));
-  EXPECT_FALSE(TriggerExists(1));
+  EXPECT_EQ(Triggers().FindConstant("third_const"), 2);
+  EXPECT_EQ(Triggers().FindConstant("missing"), -1);
+  EXPECT_TRUE(Triggers().Exists(0));
+  EXPECT_FALSE(Triggers().Exists(1));
 }
 
 } // namespace
@@ -278,20 +280,20 @@ namespace {
 
 TEST_F(Resources, SectionsRoundTripThroughTheWriter) {
   RGameProject project;
-  project.gp_game.gd_roomorder = {0};
+  project.gp_roomorder = {0};
   project.gp_rooms.emplace_back(RPackRoom{.name = "first"});
   project.gp_scripts = {RPackScript{"one", "return 1"}, std::nullopt, RPackScript{"three", "return 3"}};
   project.gp_triggers = {std::nullopt, RPackTrigger{"near", "return x < 10", 2, "trig_near"}};
   project.gp_game.gd_constants = {{"lives_max", "3"}};
   ASSERT_TRUE(test::LoadProject(project));
   ASSERT_EQ(Scripts().Count(), 3);
-  EXPECT_FALSE(ScriptExists(1));
+  EXPECT_FALSE(Scripts().Exists(1));
   EXPECT_EQ(Scripts().t_names[1], "");
-  EXPECT_EQ(ScriptName(2), "three");
-  EXPECT_EQ(GetScript(2)->s_text, "return 3");
+  EXPECT_EQ(Scripts().Name(2), "three");
+  EXPECT_EQ(Scripts().Get(2)->s_text, "return 3");
   ASSERT_EQ(Triggers().Count(), 2);
   EXPECT_EQ(Triggers().Name(0), "<Deleted>");
-  const CTrigger* near = GetTrigger(1);
+  const CTrigger* near = Triggers().Get(1);
   ASSERT_NE(near, nullptr);
   EXPECT_EQ(near->i_condition, "return x < 10");
   EXPECT_EQ(near->i_moment, 2);

@@ -16,7 +16,7 @@ protected:
 TEST_F(WorldReportTest, HeadersNameActionEventAndObject) {
   RPackObject wall{"wall"}, ball{"ball"};
   RGameProject project;
-  project.gp_game.gd_roomorder = {0};
+  project.gp_roomorder = {0};
   project.gp_objects = {wall, ball};
   ASSERT_TRUE(LoadProject(project));
   struct RCase {

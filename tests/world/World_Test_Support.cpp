@@ -45,8 +45,6 @@ void ResetWorld() {
   SetCodeNames(&names);
   SetPlayHost(nullptr);
   SetSpriteShapes(nullptr);
-  GameData().gd_lastinstanceid = 100000;
-  GameData().gd_lasttileid = 10000000;
   Reports().messages.clear();
   Reports().errors.clear();
 }

@@ -157,8 +157,8 @@ void WriteSections(CStream& s, const RGameProject& project) {
   for (int kind = 0; kind < 2; ++kind) WriteEmptyNamedSection(s); // fonts, time lines
   WriteNamedSection(s, project.gp_objects, WriteObject);
   WriteNamedSection(s, project.gp_rooms, WriteRoom);
-  s.WriteInteger(game.gd_lastinstanceid);
-  s.WriteInteger(game.gd_lasttileid);
+  s.WriteInteger(project.gp_lastinstanceid);
+  s.WriteInteger(project.gp_lasttileid);
   s.WriteInteger(800), s.WriteInteger(0); // included files
   s.WriteInteger(800);
   s.WriteStreamC(game.gd_help ? *game.gd_help : CStream());
@@ -166,8 +166,8 @@ void WriteSections(CStream& s, const RGameProject& project) {
   s.WriteInteger(int32_t(game.gd_libinit.size()));
   for (const std::string& code : game.gd_libinit) s.WriteString(code);
   s.WriteInteger(700);
-  s.WriteInteger(int32_t(game.gd_roomorder.size()));
-  for (int32_t room : game.gd_roomorder) s.WriteInteger(room);
+  s.WriteInteger(int32_t(project.gp_roomorder.size()));
+  for (int32_t room : project.gp_roomorder) s.WriteInteger(room);
 }
 
 } // namespace

@@ -113,6 +113,9 @@ struct RGameProject {
   std::vector<uint8_t> gp_library; // the carried library's bytes, named by gp_game.gd_libraryname
   uint32_t gp_keynumber = 0;       // S, from which the unscrambling key text is formed
   int32_t gp_padding = 0;          // padding integers at the head of the resource block
+  int32_t gp_lastinstanceid = 0;   // the last instance and tile ids handed out, written after the rooms
+  int32_t gp_lasttileid = 0;
+  std::vector<int32_t> gp_roomorder; // room indices in play order
   // Resources by index; an empty slot is written as an absent resource.
   std::vector<std::optional<RPackTrigger>> gp_triggers;
   std::vector<std::optional<RPackPath>> gp_paths;

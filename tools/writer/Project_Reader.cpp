@@ -252,7 +252,6 @@ RPackRoom ReadRoom(const json& v, RGameProject& project) {
   CheckKeys(v, "a room",
             {"name", "caption", "width", "height", "speed", "persistent", "colour", "show_colour",
              "clear_view_background", "code", "views_enabled", "backgrounds", "views", "instances", "tiles"});
-  RGameData& game = project.gp_game;
   RPackRoom room;
   Get(v, "name", room.name);
   Get(v, "caption", room.caption);
@@ -313,7 +312,7 @@ RPackRoom ReadRoom(const json& v, RGameProject& project) {
     Get(i, "x", inst.x);
     Get(i, "y", inst.y);
     inst.object = ObjectRef(i.at("object"), project);
-    inst.id = i.contains("id") ? i.at("id").get<int32_t>() : ++game.gd_lastinstanceid;
+    inst.id = i.contains("id") ? i.at("id").get<int32_t>() : ++project.gp_lastinstanceid;
     Get(i, "code", inst.code);
     room.instances.push_back(std::move(inst));
   }
@@ -328,7 +327,7 @@ RPackRoom ReadRoom(const json& v, RGameProject& project) {
     Get(t, "w", tile.w);
     Get(t, "h", tile.h);
     Get(t, "depth", tile.depth);
-    tile.id = t.contains("id") ? t.at("id").get<int32_t>() : ++game.gd_lasttileid;
+    tile.id = t.contains("id") ? t.at("id").get<int32_t>() : ++project.gp_lasttileid;
     room.tiles.push_back(tile);
   }
   return room;
@@ -405,9 +404,9 @@ RPackTrigger ReadTrigger(const json& v) {
 void ReadGame(const json& doc, const fs::path& folder, RGameProject& project) {
   RGameData& game = project.gp_game;
   game.gd_libraryname = "D3DX8.dll";
-  game.gd_roomorder = {0};
-  game.gd_lastinstanceid = 100000; // instance ids live at 100000 and above
-  game.gd_lasttileid = 10000000;
+  project.gp_roomorder = {0};
+  project.gp_lastinstanceid = 100000; // instance ids live at 100000 and above
+  project.gp_lasttileid = 10000000;
   json paths = json::array(), objects = json::array(), rooms = json::array();
   for (const auto& [key, value] : doc.items()) {
     if (key == "paths")
@@ -432,11 +431,11 @@ void ReadGame(const json& doc, const fs::path& folder, RGameProject& project) {
     else if (key == "padding")
       project.gp_padding = value.get<int32_t>();
     else if (key == "last_instance_id")
-      game.gd_lastinstanceid = value.get<int32_t>();
+      project.gp_lastinstanceid = value.get<int32_t>();
     else if (key == "last_tile_id")
-      game.gd_lasttileid = value.get<int32_t>();
+      project.gp_lasttileid = value.get<int32_t>();
     else if (key == "room_order")
-      game.gd_roomorder = value.get<std::vector<int32_t>>();
+      project.gp_roomorder = value.get<std::vector<int32_t>>();
     else if (key == "init_code")
       game.gd_libinit = value.get<std::vector<std::string>>();
     else if (key == "library") {
