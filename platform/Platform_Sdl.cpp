@@ -27,7 +27,8 @@ public:
         {defaultYes ? Uint32(SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT) : 0u, 1, "Yes"},
         {defaultYes ? 0u : Uint32(SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT), 0, "No"},
     };
-    const SDL_MessageBoxData data{SDL_MESSAGEBOX_INFORMATION, nullptr, Title(), text.c_str(), 2, buttons, nullptr};
+    const SDL_MessageBoxData data{
+        SDL_MESSAGEBOX_INFORMATION, nullptr, Title(), text.c_str(), 2, buttons, nullptr};
     int answer = defaultYes ? 1 : 0;
     if (SDL_ShowMessageBox(&data, &answer) != 0) {
       std::fprintf(stderr, "%s [%s]\n", text.c_str(), defaultYes ? "Yes" : "No");
@@ -87,10 +88,14 @@ int32_t VirtualKey(SDL_Keycode key) {
   switch (key) {
   case SDLK_BACKSPACE: return 8;
   case SDLK_TAB: return 9;
-  case SDLK_RETURN: case SDLK_KP_ENTER: return 13;
-  case SDLK_LSHIFT: case SDLK_RSHIFT: return 16;
-  case SDLK_LCTRL: case SDLK_RCTRL: return 17;
-  case SDLK_LALT: case SDLK_RALT: return 18;
+  case SDLK_RETURN:
+  case SDLK_KP_ENTER: return 13;
+  case SDLK_LSHIFT:
+  case SDLK_RSHIFT: return 16;
+  case SDLK_LCTRL:
+  case SDLK_RCTRL: return 17;
+  case SDLK_LALT:
+  case SDLK_RALT: return 18;
   case SDLK_PAUSE: return 19;
   case SDLK_ESCAPE: return 27;
   case SDLK_SPACE: return 32;
@@ -146,9 +151,7 @@ public:
     while (SDL_PollEvent(&e)) {
       REvent event;
       switch (e.type) {
-      case SDL_QUIT:
-        event.ev_kind = EEventKind::Close;
-        break;
+      case SDL_QUIT: event.ev_kind = EEventKind::Close; break;
       case SDL_WINDOWEVENT:
         if (e.window.event != SDL_WINDOWEVENT_CLOSE) continue;
         event.ev_kind = EEventKind::Close;
@@ -159,9 +162,7 @@ public:
         event.ev_key = VirtualKey(e.key.keysym.sym);
         if (!event.ev_key) continue;
         break;
-      case SDL_TEXTINPUT:
-        DeliverText(e.text.text, sink);
-        continue;
+      case SDL_TEXTINPUT: DeliverText(e.text.text, sink); continue;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP:
         event.ev_kind = e.type == SDL_MOUSEBUTTONDOWN ? EEventKind::MouseDown : EEventKind::MouseUp;
@@ -176,8 +177,7 @@ public:
         event.ev_kind = EEventKind::MouseMove;
         event.ev_x = e.motion.x, event.ev_y = e.motion.y;
         break;
-      default:
-        continue;
+      default: continue;
       }
       sink.OnEvent(event);
     }

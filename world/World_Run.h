@@ -18,10 +18,10 @@ inline constexpr int32_t kRoomNone = -1, kRoomEnd = -100, kRoomRestart = -200, k
                          kRoomFatal = -400;
 
 struct RPlayState {
-  CRoom* ps_room = nullptr;  // the live room being played; null outside a game
-  int32_t ps_roomindex = -1; // its index
-  int32_t ps_transition = 0; // transition kind for the next room change
-  std::string ps_loadfile;   // the saved game to load when the new-room code is the load request
+  CRoom* ps_room = nullptr;         // the live room being played; null outside a game
+  int32_t ps_roomindex = -1;        // its index
+  int32_t ps_transition = 0;        // transition kind for the next room change
+  std::string ps_loadfile;          // the saved game to load when the new-room code is the load request
   bool ps_argumentrelative = false; // the relative flag of the action being run
 };
 

@@ -2,9 +2,9 @@
 #include "runner/Run_Error.h"
 #include "runner/Runner_Wiring.h"
 #include "script/Code_Error.h"
-#include "world/World_Run.h"
 #include "tests/support/Test_Platform.h"
 #include "tests/support/Test_Support.h"
+#include "world/World_Run.h"
 
 #include <filesystem>
 #include <fstream>

@@ -203,8 +203,7 @@ TEST_F(Dispatch, CodeErrorsNameTheirEventAndTheEventGoesOn) {
   Perform_Event(inst, inst, ev_step, 0);
   EXPECT_EQ(Trace(), "before after");
   ASSERT_EQ(platform.errors.size(), 1u);
-  EXPECT_EQ(
-      platform.errors[0].rfind("ERROR in\raction number 2\rof  Step Event\rfor object obj_bad:", 0), 0u)
+  EXPECT_EQ(platform.errors[0].rfind("ERROR in\raction number 2\rof  Step Event\rfor object obj_bad:", 0), 0u)
       << platform.errors[0];
 }
 

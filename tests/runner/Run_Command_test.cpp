@@ -2,8 +2,8 @@
 // that is foreign, of another version, cut short or damaged is refused with the game untouched.
 #include "data/Game_File.h"
 #include "data/Support_Stream.h"
-#include "runner/Run_Command.h"
 #include "runner/IO_Main.h"
+#include "runner/Run_Command.h"
 #include "runner/Run_Main.h"
 #include "script/Code_Error.h"
 #include "script/Variable_Class.h"

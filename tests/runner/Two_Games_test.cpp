@@ -20,13 +20,15 @@ std::unique_ptr<TServices> NoDisplay() {
 
 TEST(TwoGames, OneProcessPlaysThemAsSeparateProcessesDo) {
   // The first game comes back last: whatever the others left behind would show in its output.
-  const std::vector<std::string> games = {BuiltProgram("examples/hello.vlg"), BuiltProgram("examples/world.vlg"),
+  const std::vector<std::string> games = {BuiltProgram("examples/hello.vlg"),
+                                          BuiltProgram("examples/world.vlg"),
                                           BuiltProgram("examples/hello.vlg")};
   TScratchDir dir;
   std::string separate;
   for (const std::string& game : games) {
-    const RProcessResult r = RunCommand("cd " + Quote(dir.Path().string()) + " && " + Quote(BuiltProgram("vlrun")) +
-                                        " --headless --steps 40 --seed 7 " + Quote(game));
+    const RProcessResult r =
+        RunCommand("cd " + Quote(dir.Path().string()) + " && " + Quote(BuiltProgram("vlrun")) +
+                   " --headless --steps 40 --seed 7 " + Quote(game));
     ASSERT_EQ(r.status, 0) << r.err;
     separate += r.out;
   }

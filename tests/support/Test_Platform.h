@@ -40,7 +40,7 @@ public:
   // Each message the error window showed, its lines joined with CR as the window breaks them.
   std::vector<std::string> errors;
   std::vector<bool> ignoreOffered;
-  std::vector<EErrorAnswer> errorAnswers; // answered first, in turn
+  std::vector<EErrorAnswer> errorAnswers;         // answered first, in turn
   EErrorAnswer errorAnswer = EErrorAnswer::Abort; // then this, every time
   int64_t clock = 0;
   int pumps = 0;

@@ -1,5 +1,4 @@
 #include "runner/Run_Error.h"
-#include "tests/world/World_Test_Support.h"
 #include "script/Code_Error.h"
 #include "tests/world/World_Test_Support.h"
 #include "world/Object_Class.h"

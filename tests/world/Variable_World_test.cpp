@@ -1,11 +1,11 @@
 // The built-in variables of instances, rooms, views and the game, reached from code.
+#include "runner/Run_Error.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
 #include "script/Code_Function.h"
 #include "script/Code_Main.h"
 #include "script/Variable_BuiltIn.h"
 #include "script/Variable_Class.h"
-#include "runner/Run_Error.h"
 #include "tests/world/World_Test_Support.h"
 #include "world/Event_Class.h"
 #include "world/Game_Names.h"

@@ -3,10 +3,10 @@
 #include "script/Code_Exec.h"
 #include "script/Code_Main.h"
 #include "tests/world/World_Test_Support.h"
-#include "world/World_Run.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
 #include "world/World_Host.h"
+#include "world/World_Run.h"
 
 #include <gtest/gtest.h>
 
