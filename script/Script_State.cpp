@@ -19,6 +19,8 @@ void ResetScriptState() {
   ErrorOccurred = false;
   StrictArgumentCount = true;
   TreatUninitializedAsZero = false;
+  ArgumentCount = 0;
+  for (int32_t i = 0; i < kMaxArguments; ++i) Arguments[i] = RValue();
 }
 
 } // namespace vl

@@ -4,8 +4,8 @@
 
 namespace vl {
 
-// Scripts, triggers, the game's constants, global variables, the pending error and the settings of
-// argument and variable checks as before any game was read.
+// Scripts, triggers, the game's constants, global variables, the arguments, the pending error and
+// the settings of argument and variable checks as before any game was read.
 void ResetScriptState();
 
 } // namespace vl

@@ -122,9 +122,16 @@ bool CObject::IsDecendentOf(int32_t index) const {
 
 // ---- The object table ---------------------------------------------------------------------------
 
+namespace {
+
+// At namespace scope: the table is looked up for every instance in every step, and a local static
+// would be checked for its initialization at each look-up.
+CObjectTable Table;
+
+} // namespace
+
 CObjectTable& Objects() {
-  static CObjectTable objects;
-  return objects;
+  return Table;
 }
 
 bool CObjectTable::LoadSection(CStream& stream) {

@@ -465,9 +465,16 @@ void CRoom::ChangeTilesDepth(double olddepth, double newdepth) {
 
 // ---- The room table and the room order ----------------------------------------------------------
 
+namespace {
+
+// At namespace scope: the table is looked up for every instance in every step, and a local static
+// would be checked for its initialization at each look-up.
+CRoomTable Table;
+
+} // namespace
+
 CRoomTable& Rooms() {
-  static CRoomTable rooms;
-  return rooms;
+  return Table;
 }
 
 bool CRoomTable::LoadSection(CStream& stream) {

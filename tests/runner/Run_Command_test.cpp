@@ -29,8 +29,6 @@ protected:
     platform.errorAnswer = EErrorAnswer::Ignore;
     GameData().gd_gameid = 4711;
     Rooms().t_order = {0, 1};
-    GameVariables() = RGameVariables();
-    ResetGlobals();
     obj = Object("obj");
     On(obj, ev_create, 0, {"trace('create')"});
     On(obj, ev_other, 4, {"trace('room start')"});

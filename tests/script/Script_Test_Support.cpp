@@ -4,6 +4,7 @@
 #include "script/Code_Exec.h"
 #include "script/Code_Function.h"
 #include "script/Code_Host.h"
+#include "script/Script_State.h"
 #include "script/Variable_BuiltIn.h"
 #include "script/Variable_Class.h"
 
@@ -318,17 +319,14 @@ void Spawn(CInstance*, CInstance*, int32_t, RValue& result, const RValue*) {
 } // namespace
 
 void UseTestWorld() {
+  ResetScriptState();
   UseTestNames();
   static std::unique_ptr<CTestWorldImpl> world;
   world = std::make_unique<CTestWorldImpl>();
   World = world.get();
   SetCodeHost(World);
-  ResetGlobals();
   TestLog().clear();
-  TreatUninitializedAsZero = false;
   StrictArgumentCount = false;
-  ArgumentCount = 0;
-  for (int i = 0; i < kMaxArguments; ++i) Arguments[i] = RValue();
 }
 
 RTestInstance& TestInstance(int32_t id) {

@@ -74,18 +74,8 @@ protected:
     static test::CPerformRecorder recorder(Record);
     SetPlayHost(&recorder);
     Performed.clear();
-    Scripts().ClearAll();
-    Triggers().ClearAll();
-    ResetConstants();
   }
-  void TearDown() override {
-    PlayState() = RPlayState();
-    SetCodeHost(nullptr);
-    Scripts().ClearAll();
-    Triggers().ClearAll();
-    ResetConstants();
-    test::ResetWorld();
-  }
+  void TearDown() override { test::ResetWorld(); }
   // The value code returns, or the string "ERROR".
   RValue Eval(const std::string& text) {
     CCode code(text, false);

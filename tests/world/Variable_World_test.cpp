@@ -59,15 +59,10 @@ protected:
     PlayState().ps_roomindex = 0;
     static test::CPerformRecorder recorder(Record);
     SetPlayHost(&recorder);
-    GameVariables() = RGameVariables();
     Performed.clear();
     self = room.AddInstance(object, 10, 20);
   }
-  void TearDown() override {
-    PlayState() = RPlayState();
-    SetCodeHost(nullptr);
-    test::ResetWorld();
-  }
+  void TearDown() override { test::ResetWorld(); }
   // Runs code for self; the error text, empty when the run succeeded.
   std::string Run(const std::string& text) {
     CCode code(text, false);
