@@ -1,4 +1,5 @@
-# Fails when a source file includes from a floor above its own. The floors are the layer table of
+# Fails when a source file includes from a floor above its own, or when a file above floor 0 (the
+# platform) includes SDL, OpenGL or OS headers. The floors are the layer table of
 # docs/ARCHITECTURE.md: rows "| N | `unit`, `unit` | ... |", where a unit is a folder ("data/") or
 # a unit of a folder without its extension ("graphics/BM32_Bitmap"); a file belongs to the longest
 # unit its path starts with.
@@ -53,6 +54,8 @@ foreach(unit ${units})
 endforeach()
 list(REMOVE_DUPLICATES folders)
 
+set(os_headers
+    "^[ \t]*#[ \t]*include[ \t]*<((SDL|GL/|GLES|EGL|X11|sys/)[^>]*|(windows|unistd|dlfcn|locale|wctype|pthread|fcntl)\\.h)>")
 set(bad "")
 foreach(folder ${folders})
   file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h)
@@ -65,7 +68,9 @@ foreach(folder ${folders})
     set(number 0)
     foreach(line IN LISTS lines)
       math(EXPR number "${number} + 1")
-      if(line MATCHES "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\"")
+      if(own GREATER 0 AND line MATCHES "${os_headers}")
+        list(APPEND bad "${file}:${number}: includes <${CMAKE_MATCH_1}>, which only platform/ may")
+      elseif(line MATCHES "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\"")
         set(target ${CMAKE_MATCH_1})
         if(target MATCHES "/")
           floor_of("${target}" theirs)
@@ -79,5 +84,5 @@ foreach(folder ${folders})
 endforeach()
 if(bad)
   string(REPLACE ";" "\n" bad "${bad}")
-  message(FATAL_ERROR "Upward includes:\n${bad}")
+  message(FATAL_ERROR "Includes across the floors:\n${bad}")
 endif()
