@@ -330,15 +330,19 @@ void CInstance::Assign_Path(int32_t path, double speed, int32_t endaction, bool 
   i_pathscale = scale;
   i_pathorientation = orientation;
   i_pathend = endaction;
-  const RWayPoint start = p->GetPosition(0);
-  const RWayPoint at = p->GetPosition(speed < 0 ? 1 : 0);
-  if (absolute) SetPosition(at.x, at.y);
-  // The path start lies where the point at the starting position maps onto the instance, so that
-  // a path followed backwards begins at the instance instead of one path length away.
-  double dx, dy;
-  TurnAndScale(at.x - start.x, at.y - start.y, i_pathorientation, i_pathscale, dx, dy);
-  i_pathxstart = i_x - dx;
-  i_pathystart = i_y - dy;
+  if (absolute) {
+    const RWayPoint at = p->GetPosition(speed < 0 ? 1 : 0);
+    SetPosition(at.x, at.y);
+    // An absolute path stays where it lies, also when followed backwards from its end.
+    const RWayPoint start = p->GetPosition(0);
+    i_pathxstart = start.x;
+    i_pathystart = start.y;
+  } else {
+    // A relative path starts at the instance, whichever way it is followed: backwards, the first
+    // step goes to the end point of the path moved there.
+    i_pathxstart = i_x;
+    i_pathystart = i_y;
+  }
 }
 
 bool CInstance::Adapt_Path() {

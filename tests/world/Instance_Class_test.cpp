@@ -277,9 +277,9 @@ TEST_F(Instances, AssignPathRefusesMissingAndEmptyPaths) {
   EXPECT_EQ(inst.i_x, 100);        // placed at the end when going backwards
   EXPECT_EQ(inst.i_pathxstart, 0); // where the path's start lies
   inst.SetPosition(30, 40);
-  inst.Assign_Path(line, -4, 2, false, 0.5, 90); // relative: the end of the path is at the instance
-  EXPECT_NEAR(inst.i_pathxstart, 30, 1e-9);
-  EXPECT_NEAR(inst.i_pathystart, 90, 1e-9);
+  inst.Assign_Path(line, -4, 2, false, 0.5, 90); // relative: the start of the path is at the instance
+  EXPECT_EQ(inst.i_pathxstart, 30);
+  EXPECT_EQ(inst.i_pathystart, 40);
   EXPECT_EQ(inst.i_pathend, 2);
 }
 
@@ -307,32 +307,59 @@ TEST_F(Instances, StopBackwardsEndsAtPositionOne) {
   EXPECT_FALSE(inst.Adapt_Path());
 }
 
-TEST_F(Instances, EndActionsAtBothEnds) {
+TEST_F(Instances, RelativeAndAbsolutePathsBothWaysWithEachEndAction) {
+  // The path runs from (20, 10) to (80, 90), 100 long, so 30 per step passes 0.3 of it; the
+  // instance stands at (300, 200). A relative path starts at the instance also when followed
+  // backwards; an absolute one stays where it lies.
   struct Case {
-    int32_t endaction;
+    bool absolute;
     double speed;
-    double position;  // after the step that reaches the end
-    double pathspeed; // after that step
-    double x;         // position in the room after that step
+    int32_t endaction;
+    double placedx, placedy; // before the first step
+    double firstx, firsty;   // after the first step
+    double position;         // after the fourth step, which reaches the end
+    double pathspeed;
+    double endx, endy;
   };
-  const std::vector<Case> cases = {
-      {CInstance::kPathRestart, 30, 0.2, 30, 20},   // 1.2 - 1
-      {CInstance::kPathRestart, -30, 0.8, -30, 80}, // -0.2 + 1
-      {CInstance::kPathContinue, 30, 0.2, 30, 120}, // the start moves on by the path's extent
-      {CInstance::kPathContinue, -30, 0.8, -30, -20}, {CInstance::kPathReverse, 30, 0.8, -30, 80}, // 2 - 1.2
-      {CInstance::kPathReverse, -30, 0.2, 30, 20},                                                 // 0.2
+  const int32_t stop = CInstance::kPathStop, restart = CInstance::kPathRestart;
+  const int32_t carryon = CInstance::kPathContinue, reverse = CInstance::kPathReverse;
+  const Case cases[] = {
+      {false, 30, stop, 300, 200, 318, 224, 1, 30, 360, 280},
+      {false, 30, restart, 300, 200, 318, 224, 0.2, 30, 312, 216},
+      {false, 30, carryon, 300, 200, 318, 224, 0.2, 30, 372, 296}, // the start moves on by (60, 80)
+      {false, 30, reverse, 300, 200, 318, 224, 0.8, -30, 348, 264},
+      {false, -30, stop, 300, 200, 342, 256, 1, -30, 360, 280},
+      {false, -30, restart, 300, 200, 342, 256, 0.8, -30, 348, 264},
+      {false, -30, carryon, 300, 200, 342, 256, 0.8, -30, 288, 184}, // the start moves back by (60, 80)
+      {false, -30, reverse, 300, 200, 342, 256, 0.2, 30, 312, 216},
+      {true, 30, stop, 20, 10, 38, 34, 1, 30, 80, 90},
+      {true, 30, restart, 20, 10, 38, 34, 0.2, 30, 32, 26},
+      {true, 30, carryon, 20, 10, 38, 34, 0.2, 30, 92, 106},
+      {true, 30, reverse, 20, 10, 38, 34, 0.8, -30, 68, 74},
+      {true, -30, stop, 80, 90, 62, 66, 1, -30, 80, 90},
+      {true, -30, restart, 80, 90, 62, 66, 0.8, -30, 68, 74},
+      {true, -30, carryon, 80, 90, 62, 66, 0.8, -30, 8, -6},
+      {true, -30, reverse, 80, 90, 62, 66, 0.2, 30, 32, 26},
   };
   for (const Case& c : cases) {
     test::ResetWorld();
-    const int32_t line = Path({{0, 0}, {100, 0}});
-    CInstance i(100002, -1, 0, 0);
-    i.Assign_Path(line, c.speed, c.endaction, true, 1, 0);
-    for (int step = 0; step < 3; ++step) EXPECT_FALSE(i.Adapt_Path());
-    EXPECT_TRUE(i.Adapt_Path()) << c.endaction << " " << c.speed;
-    EXPECT_NEAR(i.i_pathposition, c.position, 1e-9) << c.endaction << " " << c.speed;
+    const int32_t line = Path({{20, 10}, {80, 90}});
+    CInstance i(100002, -1, 300, 200);
+    i.Assign_Path(line, c.speed, c.endaction, c.absolute, 1, 0);
+    SCOPED_TRACE(testing::Message() << "absolute " << c.absolute << " speed " << c.speed << " end "
+                                    << c.endaction);
+    EXPECT_EQ(i.i_x, c.placedx);
+    EXPECT_EQ(i.i_y, c.placedy);
+    EXPECT_FALSE(i.Adapt_Path());
+    EXPECT_NEAR(i.i_x, c.firstx, 1e-9);
+    EXPECT_NEAR(i.i_y, c.firsty, 1e-9);
+    for (int step = 0; step < 2; ++step) EXPECT_FALSE(i.Adapt_Path());
+    EXPECT_TRUE(i.Adapt_Path());
+    EXPECT_NEAR(i.i_pathposition, c.position, 1e-9);
     EXPECT_EQ(i.i_pathspeed, c.pathspeed);
-    EXPECT_NEAR(i.i_x, c.x, 1e-9) << c.endaction << " " << c.speed;
-    EXPECT_EQ(i.i_pathindex, line);
+    EXPECT_EQ(i.i_pathindex, c.endaction == stop ? -1 : line);
+    EXPECT_NEAR(i.i_x, c.endx, 1e-9);
+    EXPECT_NEAR(i.i_y, c.endy, 1e-9);
   }
 }
 
