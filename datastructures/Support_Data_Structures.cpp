@@ -632,22 +632,89 @@ bool CDS_Priority::ReadFromString(std::string_view text) {
 
 // ---- Grid ---------------------------------------------------------------------------------------
 
-void DS_CellOperation(int op, RValue& cell, const RValue& val) {
+static_assert(alignof(RString) > 1 && sizeof(RGridCell) == sizeof(RValue));
+
+RGridCell::RGridCell(const RValue& v) noexcept : gc_real(v.IsReal() ? v.Real() : 0) {
+  if (v.IsString()) SetText(v);
+}
+
+RGridCell::RGridCell(int32_t kind, double real, const RValue& text) noexcept : gc_real(real) {
+  SetText(text);
+  if (kind == RValue::kReal) gc_text &= ~kStringKind;
+}
+
+RGridCell& RGridCell::operator=(const RGridCell& o) noexcept {
+  o.Share(); // before dropping ours: o may be this cell
+  Drop();
+  gc_real = o.gc_real;
+  gc_text = o.gc_text;
+  return *this;
+}
+
+RGridCell& RGridCell::operator=(RGridCell&& o) noexcept {
+  if (this != &o) {
+    Drop();
+    gc_real = o.gc_real;
+    gc_text = o.gc_text;
+    o.gc_text = 0;
+  }
+  return *this;
+}
+
+void RGridCell::Swap(RGridCell& o) noexcept {
+  std::swap(gc_real, o.gc_real);
+  std::swap(gc_text, o.gc_text);
+}
+
+void RGridCell::Share() const {
+  if (RString* t = Storage()) ++t->s_refs;
+}
+
+void RGridCell::Drop() {
+  // A value adopting the reference gives it up when it goes.
+  if (RString* t = Storage()) RValue::Adopt(t);
+}
+
+std::string_view RGridCell::Str() const {
+  const RString* t = Storage();
+  return t ? std::string_view(t->Data(), t->s_bytes) : std::string_view();
+}
+
+RValue RGridCell::Value() const {
+  if (IsReal()) return RValue(gc_real);
+  Share();
+  return RValue::Adopt(Storage());
+}
+
+void RGridCell::SetText(const RValue& v) noexcept {
+  RString* t = v.ShareString(); // before dropping ours: v may hold the same text
+  Drop();
+  gc_text = reinterpret_cast<uintptr_t>(t) | kStringKind;
+}
+
+void RGridCell::Set(const RValue& v) noexcept {
+  if (v.IsReal())
+    SetReal(v.Real());
+  else
+    SetText(v);
+}
+
+void DS_CellOperation(int op, RGridCell& cell, const RValue& val) {
   switch (op) {
-  case 1: cell = val; break;
+  case 1: cell.Set(val); break;
   case 2:
     if (cell.IsReal() && val.IsReal()) {
       cell.SetReal(cell.Real() + val.Real());
-    } else if (cell.IsString() && val.IsString()) {
+    } else if (!cell.IsReal() && val.IsString()) {
       const std::string_view a = cell.Str(), b = val.Str();
       if (b.empty() || a.size() + b.size() > kMaxStringBytes) break;
       RString* s = RValue::NewString(a.size() + b.size());
       std::copy(a.begin(), a.end(), s->Data());
       std::copy(b.begin(), b.end(), s->Data() + a.size());
       RValue::FinishString(s);
-      cell = RValue::Adopt(s);
+      cell.Set(RValue::Adopt(s));
     } else {
-      cell = val;
+      cell.Set(val); // a real and a string: the value's part is set, the other kept
     }
     break;
   case 3:
@@ -666,7 +733,7 @@ bool CDS_Grid::Resize(int32_t w, int32_t h) {
   w = std::max(w, 0);
   h = std::max(h, 0);
   if (int64_t(w) * h > kMaxCells) return false;
-  std::vector<RValue> val(static_cast<size_t>(w) * h);
+  std::vector<RGridCell> val(static_cast<size_t>(w) * h);
   const int32_t cw = std::min(w, i_w), ch = std::min(h, i_h);
   for (int32_t x = 0; x < cw; ++x)
     for (int32_t y = 0; y < ch; ++y) val[static_cast<size_t>(x) * h + y] = std::move(Cell(x, y));
@@ -677,7 +744,7 @@ bool CDS_Grid::Resize(int32_t w, int32_t h) {
 }
 
 void CDS_Grid::Clear(const RValue& val) {
-  std::fill(i_val.begin(), i_val.end(), val);
+  std::fill(i_val.begin(), i_val.end(), RGridCell(val));
 }
 
 CDS_Grid::RSelection CDS_Grid::Region(int32_t x1, int32_t y1, int32_t x2, int32_t y2) const {
@@ -718,7 +785,7 @@ template <class F>
 void CDS_Grid::Visit(const RSelection& s, F f) const {
   if (s.y1 > s.y2) return; // a grid of height 0 may still be wide
   for (int32_t x = s.x1; x <= s.x2; ++x) {
-    const RValue* column = &i_val[static_cast<size_t>(x) * i_h];
+    const RGridCell* column = &i_val[static_cast<size_t>(x) * i_h];
     for (int32_t y = s.y1; y <= s.y2; ++y) {
       if (s.disk) {
         const double dx = x - s.xm, dy = y - s.ym;
@@ -730,7 +797,7 @@ void CDS_Grid::Visit(const RSelection& s, F f) const {
 }
 
 void CDS_Grid::Operation(const RSelection& s, int op, const RValue& val) {
-  Visit(s, [&](int32_t x, int32_t y, const RValue&) {
+  Visit(s, [&](int32_t x, int32_t y, const RGridCell&) {
     DS_CellOperation(op, Cell(x, y), val);
     return true;
   });
@@ -763,18 +830,19 @@ void CDS_Grid::Grid_Operation(int op, const CDS_Grid& source, int32_t x1, int32_
   const int64_t dx = sx1 >= px ? 1 : -1, dy = sy1 >= py ? 1 : -1;
   for (int64_t i = dx > 0 ? sx1 : sx2; dx > 0 ? i <= sx2 : i >= sx1; i += dx)
     for (int64_t j = dy > 0 ? sy1 : sy2; dy > 0 ? j <= sy2 : j >= sy1; j += dy) {
-      const RValue v = source.Cell(int32_t(i), int32_t(j));
+      // A source cell acts as its value: the part its kind selects.
+      const RValue v = source.Cell(int32_t(i), int32_t(j)).Value();
       DS_CellOperation(op, Cell(int32_t(px + i - sx1), int32_t(py + j - sy1)), v);
     }
 }
 
 RValue CDS_Grid::Get_Cell(int32_t x, int32_t y) const {
-  return x >= 0 && x < i_w && y >= 0 && y < i_h ? Cell(x, y) : RValue();
+  return x >= 0 && x < i_w && y >= 0 && y < i_h ? Cell(x, y).Value() : RValue();
 }
 
 double CDS_Grid::Sum(const RSelection& s) const {
   double sum = 0;
-  Visit(s, [&](int32_t, int32_t, const RValue& c) {
+  Visit(s, [&](int32_t, int32_t, const RGridCell& c) {
     if (c.IsReal()) sum += c.Real();
     return true;
   });
@@ -783,7 +851,7 @@ double CDS_Grid::Sum(const RSelection& s) const {
 
 double CDS_Grid::Max(const RSelection& s) const {
   double result = -100000000;
-  Visit(s, [&](int32_t, int32_t, const RValue& c) {
+  Visit(s, [&](int32_t, int32_t, const RGridCell& c) {
     if (c.IsReal() && c.Real() >= result) result = c.Real();
     return true;
   });
@@ -792,7 +860,7 @@ double CDS_Grid::Max(const RSelection& s) const {
 
 double CDS_Grid::Min(const RSelection& s) const {
   double result = 100000000;
-  Visit(s, [&](int32_t, int32_t, const RValue& c) {
+  Visit(s, [&](int32_t, int32_t, const RGridCell& c) {
     if (c.IsReal() && c.Real() <= result) result = c.Real();
     return true;
   });
@@ -802,7 +870,7 @@ double CDS_Grid::Min(const RSelection& s) const {
 double CDS_Grid::Mean(const RSelection& s) const {
   double sum = 0;
   int64_t count = 0;
-  Visit(s, [&](int32_t, int32_t, const RValue& c) {
+  Visit(s, [&](int32_t, int32_t, const RGridCell& c) {
     if (c.IsReal()) sum += c.Real(), ++count;
     return true;
   });
@@ -812,8 +880,8 @@ double CDS_Grid::Mean(const RSelection& s) const {
 double CDS_Grid::Locate(const RSelection& s, const RValue& val, int32_t& x, int32_t& y) const {
   bool found = false;
   x = y = 0;
-  Visit(s, [&](int32_t cx, int32_t cy, const RValue& c) {
-    if (CompareValues(c, val) != 0) return true;
+  Visit(s, [&](int32_t cx, int32_t cy, const RGridCell& c) {
+    if (CompareValues(c.IsReal() ? RValue(c.Real()) : c.Value(), val) != 0) return true;
     found = true, x = cx, y = cy;
     return false;
   });
@@ -879,7 +947,7 @@ void CDS_Grid::Shuffle() {
   for (uint64_t k = 0; k < n; ++k) {
     const int32_t x1 = int32_t(Random(i_w)), x2 = int32_t(Random(i_w));
     const int32_t y1 = int32_t(Random(i_h)), y2 = int32_t(Random(i_h));
-    std::swap(Cell(x1, y1), Cell(x2, y2));
+    Cell(x1, y1).Swap(Cell(x2, y2));
   }
 }
 
@@ -898,7 +966,11 @@ std::string CDS_Grid::WriteToString() const {
   s.WriteInteger(kGridId);
   s.WriteInteger(i_w);
   s.WriteInteger(i_h);
-  for (const RValue& v : i_val) WriteValue(s, v);
+  for (const RGridCell& c : i_val) {
+    s.WriteInteger(c.Kind());
+    s.WriteReal(c.Real());
+    s.WriteString(c.Str());
+  }
   return s.ConvertToString();
 }
 
@@ -908,8 +980,14 @@ bool CDS_Grid::ReadFromString(std::string_view text) {
   const int32_t w = s.ReadInteger(), h = s.ReadInteger();
   if (w < 0 || h < 0 || uint64_t(w) * uint64_t(h) > (s.Size() - s.Position()) / kMinValueBytes)
     throw EStreamError("Data structure string holds a wrong grid size");
-  std::vector<RValue> val;
-  ReadValues(s, val, size_t(w) * size_t(h));
+  std::vector<RGridCell> val;
+  val.reserve(size_t(w) * size_t(h));
+  for (size_t k = size_t(w) * size_t(h); k > 0; --k) {
+    const int32_t kind = s.ReadInteger();
+    const double real = s.ReadReal();
+    const std::string text = s.ReadString();
+    val.emplace_back(kind, real, RValue(std::string_view(text)));
+  }
   i_w = w;
   i_h = h;
   i_val = std::move(val);

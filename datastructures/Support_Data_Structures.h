@@ -178,6 +178,50 @@ private:
   int32_t i_nans = 0; // priorities that are NaN (no order; they force a scan)
 };
 
+// A grid cell holds a real part and a string part at once: a write of one kind replaces only its
+// own part, and the kind says which part is the cell's value. The kind rides in the low bit of the
+// string pointer (string storage is at least 4-byte aligned), so a cell is no bigger than a value.
+class RGridCell {
+public:
+  RGridCell() noexcept = default;
+  // The whole value; the part it does not hold is real 0 or the empty string.
+  explicit RGridCell(const RValue& v) noexcept;
+  // Both parts as stored, with the kind (anything but a real counts as a string).
+  RGridCell(int32_t kind, double real, const RValue& text) noexcept;
+  RGridCell(const RGridCell& o) noexcept : gc_real(o.gc_real), gc_text(o.gc_text) { Share(); }
+  // A moved-from cell is the real 0 with an empty string part.
+  RGridCell(RGridCell&& o) noexcept : gc_real(o.gc_real), gc_text(o.gc_text) { o.gc_text = 0; }
+  RGridCell& operator=(const RGridCell& o) noexcept;
+  RGridCell& operator=(RGridCell&& o) noexcept;
+  ~RGridCell() { Drop(); }
+  void Swap(RGridCell& o) noexcept;
+
+  bool IsReal() const { return !(gc_text & kStringKind); }
+  int32_t Kind() const { return IsReal() ? RValue::kReal : RValue::kString; }
+  // The real part, whatever the kind.
+  double Real() const { return gc_real; }
+  // The string part, whatever the kind.
+  std::string_view Str() const;
+  // The part that the kind selects.
+  RValue Value() const;
+  // A write: the cell takes the value's kind and the part of that kind; the other part stays.
+  void Set(const RValue& v) noexcept;
+  void SetReal(double v) {
+    gc_real = v;
+    gc_text &= ~kStringKind;
+  }
+
+private:
+  static constexpr uintptr_t kStringKind = 1;
+  RString* Storage() const { return reinterpret_cast<RString*>(gc_text & ~kStringKind); }
+  void Share() const;
+  void Drop();
+  void SetText(const RValue& v) noexcept;
+
+  double gc_real = 0;
+  uintptr_t gc_text = 0; // RString* (null for "") | kStringKind
+};
+
 class CDS_Grid {
 public:
   // Grids larger than this many cells are refused (an error instead of exhausting memory).
@@ -227,8 +271,8 @@ private:
   // Calls f(x, y, cell) for every selected cell, column by column; stops when f returns false.
   template <class F>
   void Visit(const RSelection& s, F f) const;
-  RValue& Cell(int32_t x, int32_t y) { return i_val[static_cast<size_t>(x) * i_h + y]; }
-  const RValue& Cell(int32_t x, int32_t y) const { return i_val[static_cast<size_t>(x) * i_h + y]; }
+  RGridCell& Cell(int32_t x, int32_t y) { return i_val[static_cast<size_t>(x) * i_h + y]; }
+  const RGridCell& Cell(int32_t x, int32_t y) const { return i_val[static_cast<size_t>(x) * i_h + y]; }
   double Sum(const RSelection& s) const;
   double Max(const RSelection& s) const;
   double Min(const RSelection& s) const;
@@ -239,10 +283,10 @@ private:
 
   int32_t i_w = 0;
   int32_t i_h = 0;
-  std::vector<RValue> i_val; // column by column: cell (x, y) at x * i_h + y
+  std::vector<RGridCell> i_val; // column by column: cell (x, y) at x * i_h + y
 };
 
 // One cell operation: 1 set, 2 add, 3 multiply.
-void DS_CellOperation(int op, RValue& cell, const RValue& val);
+void DS_CellOperation(int op, RGridCell& cell, const RValue& val);
 
 } // namespace vl

@@ -91,6 +91,13 @@ public:
     v.str = s;
     return v;
   }
+  // The text's storage with one more reference (null for a real or the empty string), for holders
+  // that keep a text beside a real; Adopt turns the reference back into a value.
+  RString* ShareString() const noexcept {
+    if (kind != kString || !str) return nullptr;
+    ++str->s_refs;
+    return str;
+  }
   // A fresh string of `bytes` bytes to be filled and then finished with FinishString.
   static RString* NewString(size_t bytes);
   static void FinishString(RString* s);

@@ -1,4 +1,5 @@
 // The ds_ functions through the function table: ids, argument conversion and the error path.
+#include "data/Support_Stream.h"
 #include "tests/datastructures/DS_Test_Support.h"
 
 #include <cmath>
@@ -116,6 +117,82 @@ TEST_F(DSFunctions, GridCopyOntoItselfAndGridRegions) {
   EXPECT_EQ(Call("ds_grid_value_disk_exists", {g, 1.0, 1.0, 0.0, S("mid")}).Real(), 1);
   EXPECT_EQ(Call("ds_grid_create", {1e6, 1e6}).Real(), -1);
   EXPECT_EQ(ReportedErrors().back(), "Grid size is too large.");
+}
+
+// The string form of a 1 x 1 grid whose cell holds both parts.
+std::string OneCellGrid(int32_t kind, double real, std::string_view text) {
+  CStream s;
+  s.WriteInteger(601);
+  s.WriteInteger(1);
+  s.WriteInteger(1);
+  s.WriteInteger(kind);
+  s.WriteReal(real);
+  s.WriteString(text);
+  return s.ConvertToString();
+}
+
+TEST_F(DSFunctions, EveryGridCellOperationKeepsThePartItDoesNotWrite) {
+  constexpr int32_t kReal = RValue::kReal, kString = RValue::kString;
+  // The cell starts as the real 7 holding "ab" or as the string "ab" holding 7.
+  struct Case {
+    const char* op;
+    bool startstring;
+    RValue val;
+    int32_t kind;
+    double real;
+    const char* str;
+  } cases[] = {
+      {"set", false, 3.0, kReal, 3, "ab"},         {"set", false, S("s"), kString, 7, "s"},
+      {"set", true, 3.0, kReal, 3, "ab"},          {"add", false, 3.0, kReal, 10, "ab"},
+      {"add", false, S("s"), kString, 7, "s"},     {"add", true, S("c"), kString, 7, "abc"},
+      {"add", true, 3.0, kReal, 3, "ab"},          {"multiply", false, 3.0, kReal, 21, "ab"},
+      {"multiply", false, S("s"), kReal, 7, "ab"}, {"multiply", true, 3.0, kString, 7, "ab"},
+  };
+  for (const Case& c : cases) {
+    for (const std::string form : {"", "_region", "_disk", "_grid_region"}) {
+      const std::string name = "ds_grid_" + std::string(c.op) + form;
+      SCOPED_TRACE(name + (c.startstring ? " on a string" : " on a real"));
+      const RValue g = Call("ds_grid_create", {1.0, 1.0});
+      Call("ds_grid_set", {g, 0.0, 0.0, c.startstring ? 7.0 : S("ab")});
+      Call("ds_grid_set", {g, 0.0, 0.0, c.startstring ? S("ab") : 7.0});
+      // The source cell of the grid region forms holds another part of its own, which stays there.
+      const RValue src = Call("ds_grid_create", {1.0, 1.0});
+      Call("ds_grid_set", {src, 0.0, 0.0, c.val.IsReal() ? S("zz") : 99.0});
+      Call("ds_grid_set", {src, 0.0, 0.0, c.val});
+      if (form.empty())
+        Call(name, {g, 0.0, 0.0, c.val});
+      else if (form == "_region")
+        Call(name, {g, 0.0, 0.0, 0.0, 0.0, c.val});
+      else if (form == "_disk")
+        Call(name, {g, 0.0, 0.0, 0.5, c.val});
+      else
+        Call(name, {g, src, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0});
+      const RValue text = Call("ds_grid_write", {g});
+      EXPECT_EQ(text.Str(), OneCellGrid(c.kind, c.real, c.str));
+      const RValue value = Call("ds_grid_get", {g, 0.0, 0.0});
+      EXPECT_EQ(value.Kind(), c.kind);
+      EXPECT_TRUE(c.kind == kReal ? value.Real() == c.real : value.Str() == c.str);
+
+      const RValue back = Call("ds_grid_create", {0.0, 0.0});
+      Call("ds_grid_read", {back, text});
+      EXPECT_EQ(Call("ds_grid_write", {back}).Str(), text.Str());
+      for (const RValue& id : {g, src, back}) Call("ds_grid_destroy", {id});
+    }
+  }
+  EXPECT_TRUE(ReportedErrors().empty());
+}
+
+TEST_F(DSFunctions, GridClearAndCopyTakeWholeValues) {
+  const RValue g = Call("ds_grid_create", {1.0, 1.0});
+  Call("ds_grid_set", {g, 0.0, 0.0, S("ab")});
+  Call("ds_grid_set", {g, 0.0, 0.0, 7.0});
+  const RValue copy = Call("ds_grid_create", {3.0, 3.0});
+  Call("ds_grid_copy", {copy, g});
+  EXPECT_EQ(Call("ds_grid_write", {copy}).Str(), OneCellGrid(RValue::kReal, 7, "ab"));
+  Call("ds_grid_clear", {g, S("s")});
+  EXPECT_EQ(Call("ds_grid_write", {g}).Str(), OneCellGrid(RValue::kString, 0, "s"));
+  Call("ds_grid_clear", {copy, 2.0});
+  EXPECT_EQ(Call("ds_grid_write", {copy}).Str(), OneCellGrid(RValue::kReal, 2, ""));
 }
 
 TEST_F(DSFunctions, SortAscendAndPrecision) {

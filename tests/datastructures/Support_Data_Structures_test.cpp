@@ -546,20 +546,98 @@ TEST_F(DSContainerTest, PriorityMatchesScan) {
   }
 }
 
-TEST_F(DSContainerTest, GridCellOperations) {
+TEST_F(DSContainerTest, GridCellOperationsKeepThePartTheyDoNotWrite) {
+  constexpr int32_t kReal = RValue::kReal, kString = RValue::kString;
+  // The real 2 holding the text "keep", and the string "ab" holding the real 5.
+  const RGridCell real(kReal, 2, S("keep")), text(kString, 5, S("ab"));
   struct Case {
     int op;
-    RValue cell, val, expected;
+    const RGridCell& cell;
+    RValue val;
+    int32_t kind;
+    double r;
+    const char* str;
   } cases[] = {
-      {1, 2.0, S("s"), S("s")}, {1, S("s"), 3.0, 3.0},    {2, 2.0, 3.0, 5.0}, {2, S("ab"), S("c"), S("abc")},
-      {2, S("ab"), 3.0, 3.0},   {2, 2.0, S("x"), S("x")}, {3, 2.0, 3.0, 6.0}, {3, S("ab"), 3.0, S("ab")},
-      {3, 2.0, S("x"), 2.0},
+      {1, real, 3.0, kReal, 3, "keep"},     {1, real, S("s"), kString, 2, "s"},
+      {1, text, 3.0, kReal, 3, "ab"},       {1, text, S("s"), kString, 5, "s"},
+      {2, real, 3.0, kReal, 5, "keep"},     {2, real, S("x"), kString, 2, "x"}, // a real and a string: a set
+      {2, text, S("c"), kString, 5, "abc"}, {2, text, S(""), kString, 5, "ab"},
+      {2, text, 3.0, kReal, 3, "ab"},       {3, real, 3.0, kReal, 6, "keep"},
+      {3, real, S("x"), kReal, 2, "keep"},  {3, text, 3.0, kString, 5, "ab"},
+      {3, text, S("x"), kString, 5, "ab"},
   };
   for (const Case& c : cases) {
-    RValue cell = c.cell;
+    RGridCell cell = c.cell;
     DS_CellOperation(c.op, cell, c.val);
-    EXPECT_TRUE(Same(cell, c.expected)) << c.op << " " << Describe(c.cell) << " " << Describe(c.val);
+    SCOPED_TRACE(testing::Message() << c.op << " " << Describe(c.cell.Value()) << " " << Describe(c.val));
+    EXPECT_EQ(cell.Kind(), c.kind);
+    EXPECT_EQ(cell.Real(), c.r);
+    EXPECT_EQ(cell.Str(), c.str);
+    EXPECT_TRUE(Same(cell.Value(), c.kind == kReal ? RValue(c.r) : S(c.str)));
   }
+  // The cells the cases started from share their texts and are untouched.
+  EXPECT_EQ(real.Str(), "keep");
+  EXPECT_EQ(text.Str(), "ab");
+  EXPECT_TRUE(Same(text.Value(), S("ab")));
+}
+
+TEST_F(DSContainerTest, GridStringFormKeepsBothPartsOfEveryCell) {
+  CDS_Grid g;
+  g.Create(2, 1);
+  g.Cell_Operation(1, 0, 0, S("ab"));
+  g.Cell_Operation(1, 0, 0, 7.0); // the real 7, still holding "ab"
+  g.Cell_Operation(1, 1, 0, 1.5);
+  g.Cell_Operation(2, 1, 0, S("cd")); // the string "cd", still holding 1.5
+  EXPECT_TRUE(Same(g.Get_Cell(0, 0), 7.0));
+  EXPECT_TRUE(Same(g.Get_Cell(1, 0), S("cd")));
+  const std::string text = g.WriteToString();
+  EXPECT_EQ(text, "59020000"
+                  "02000000"
+                  "01000000"
+                  "00000000"
+                  "0000000000001C40"
+                  "02000000"
+                  "6162"
+                  "01000000"
+                  "000000000000F83F"
+                  "02000000"
+                  "6364");
+  CDS_Grid back;
+  ASSERT_TRUE(back.ReadFromString(text));
+  EXPECT_EQ(back.WriteToString(), text);
+  EXPECT_TRUE(Same(back.Get_Cell(0, 0), 7.0));
+  EXPECT_TRUE(Same(back.Get_Cell(1, 0), S("cd")));
+  EXPECT_ANY_THROW(back.ReadFromString(text.substr(0, text.size() - 4))); // cut inside a text
+  EXPECT_EQ(back.WriteToString(), text);
+
+  // Copies, size changes and shuffles move whole cells.
+  CDS_Grid copy;
+  copy.Assign(&g);
+  EXPECT_EQ(copy.WriteToString(), text);
+  ASSERT_TRUE(copy.Resize(3, 2));
+  ASSERT_TRUE(copy.Resize(2, 1));
+  EXPECT_EQ(copy.WriteToString(), text);
+  const std::string header = text.substr(0, 24), first = text.substr(24, 36), second = text.substr(60);
+  SetRandomSeed(5);
+  copy.Shuffle();
+  const std::string shuffled = copy.WriteToString();
+  EXPECT_TRUE(shuffled == text || shuffled == header + second + first) << shuffled;
+
+  // A source cell acts as its value: the part it does not hold stays behind.
+  CDS_Grid d;
+  d.Create(1, 1);
+  d.Cell_Operation(1, 0, 0, S("zz"));
+  d.Grid_Operation(1, g, 0, 0, 0, 0, 0, 0);
+  EXPECT_EQ(d.WriteToString(), "59020000"
+                               "01000000"
+                               "01000000"
+                               "00000000"
+                               "0000000000001C40"
+                               "02000000"
+                               "7A7A");
+  // Clearing takes the whole value.
+  g.Clear(S("s"));
+  EXPECT_EQ(g.WriteToString(), header + ValueHex(S("s")) + ValueHex(S("s")));
 }
 
 TEST_F(DSContainerTest, GridRegionsAndDisks) {
