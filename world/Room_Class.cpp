@@ -198,8 +198,8 @@ bool CRoom::LoadGameFromStream(CStream& s) {
     for (int32_t i = 0; i < count; ++i) {
       list->push_back(std::make_unique<CInstance>());
       list->back()->LoadFromStream(s);
-      // An object index from a damaged file would size the per-object lists by itself.
-      if (list->back()->i_objectindex >= Objects().Count()) return false;
+      // The runner saves no instance of a negative object number: such a file is damaged.
+      if (list->back()->i_objectindex < 0) return false;
     }
   }
   const int32_t tiles = s.ReadInteger();
@@ -320,12 +320,13 @@ const std::vector<CInstance*>& CRoom::ObjectListRecursive(int32_t objind) const 
 
 void CRoom::AddToLists(CInstance* inst) {
   r_byid.emplace(inst->i_id, inst);
-  const int32_t object = inst->i_objectindex;
-  if (object < 0) return;
-  const size_t need = size_t(std::max(object + 1, Objects().Count()));
-  if (r_obj_instance.size() < need) {
-    r_obj_instance.resize(need);
-    r_obj_instance_recursive.resize(need);
+  // Only objects of the table have lists: an index from a damaged record sizes nothing and the
+  // instance stays out of every list.
+  const int32_t object = inst->i_objectindex, count = Objects().Count();
+  if (object < 0 || object >= count) return;
+  if (r_obj_instance.size() < size_t(count)) {
+    r_obj_instance.resize(size_t(count));
+    r_obj_instance_recursive.resize(size_t(count));
   }
   r_obj_instance[size_t(object)].push_back(inst);
   for (int32_t ancestor : Objects().Chain(object)) r_obj_instance_recursive[size_t(ancestor)].push_back(inst);
