@@ -2,9 +2,11 @@
 
 #include "data/Support_Stream.h"
 #include "world/Object_Class.h"
+#include "world/World_Report.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace vl {
 
@@ -275,8 +277,9 @@ void CRoom::SaveGameToStream(CStream& s) const {
 // ---- Instances ----------------------------------------------------------------------------------
 
 CInstance* CRoom::AddInstance(int32_t objectind, double x, double y) {
-  const int32_t id = Rooms().NextInstanceId();
-  r_instance.push_back(std::make_unique<CInstance>(id, objectind, x, y));
+  const std::optional<int32_t> id = Rooms().NextInstanceId();
+  if (!id) return nullptr;
+  r_instance.push_back(std::make_unique<CInstance>(*id, objectind, x, y));
   CInstance* inst = r_instance.back().get();
   AddToLists(inst);
   return inst;
@@ -388,8 +391,10 @@ void CRoom::ScrollBackground() {
 // ---- Tiles --------------------------------------------------------------------------------------
 
 int32_t CRoom::AddTile(const RTile& tile) {
+  const std::optional<int32_t> id = Rooms().NextTileId();
+  if (!id) return -1;
   r_tile.push_back(tile);
-  r_tile.back().id = Rooms().NextTileId();
+  r_tile.back().id = *id;
   r_lasttile = TileNumber() - 1;
   return r_lasttile;
 }
@@ -484,6 +489,22 @@ bool CRoomTable::LoadSection(CStream& stream) {
   t_lastinstanceid = stream.ReadInteger();
   t_lasttileid = stream.ReadInteger();
   return true;
+}
+
+std::optional<int32_t> CRoomTable::NextInstanceId() {
+  if (t_lastinstanceid == std::numeric_limits<int32_t>::max()) {
+    ReportEventError("Cannot create an instance: every instance id is in use.", false);
+    return std::nullopt;
+  }
+  return ++t_lastinstanceid;
+}
+
+std::optional<int32_t> CRoomTable::NextTileId() {
+  if (t_lasttileid == std::numeric_limits<int32_t>::max()) {
+    ReportEventError("Cannot add a tile: every tile id is in use.", false);
+    return std::nullopt;
+  }
+  return ++t_lasttileid;
 }
 
 void CRoomTable::ClearAll() {

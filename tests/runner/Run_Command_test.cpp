@@ -62,7 +62,7 @@ protected:
     room.Instance(0)->i_vars.SetVar(FindOrAddUserVariable("hp"), 0, RValue(base * 2));
     room.AddInstance(obj, base, base);
     RTile tile;
-    tile.id = Rooms().NextTileId();
+    tile.id = *Rooms().NextTileId();
     tile.depth = base;
     room.AddTile(tile);
     room.r_caption = "at " + std::to_string(base);
