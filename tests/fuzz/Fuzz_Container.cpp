@@ -224,9 +224,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CStream s(data + 1, size - 1);
   if ((data[0] & 1) && s.Size() >= kMarker + 20) Seal(s);
   Load_GameData(s, kMarker);
-  for (const std::string& message : platform.messages)
+  // Besides the loader's own messages, an action naming no function is shown and loading goes on.
+  size_t ends = 0;
+  for (const std::string& message : platform.messages) {
+    if (message.starts_with("Failed to locate action function ")) continue;
     if (!allowed.count(message)) std::abort();
-  if (platform.messages.size() > 2) std::abort();
+    ++ends;
+  }
+  if (ends > 2) std::abort();
   Runner().rn_loadwindow = nullptr;
   return 0;
 }
