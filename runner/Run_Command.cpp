@@ -11,7 +11,9 @@
 #include "world/World_Report.h"
 #include "world/World_Run.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <system_error>
 #include <utility>
@@ -22,6 +24,9 @@ namespace vl {
 namespace {
 
 constexpr int32_t kGlobalsVersion = 700;
+// The slots are positional: a live room far past the room table (an empty room entered through a
+// damaged room order) would need that many empty slots before it, so such a game is not saved.
+constexpr int64_t kMaxSlotsPastTable = 65536;
 
 // Everything a saved game holds, read in full before any of it replaces the running state.
 struct RSavedGame {
@@ -31,7 +36,7 @@ struct RSavedGame {
   bool sg_autodraw = true;
   CVariableList sg_globals;
   std::vector<bool> sg_globalflags;
-  std::vector<std::unique_ptr<CRoom>> sg_rooms;
+  std::map<int32_t, std::unique_ptr<CRoom>> sg_rooms; // the present slots
   int32_t sg_lastinstanceid = 0, sg_lasttileid = 0;
 };
 
@@ -68,16 +73,16 @@ bool ReadBody(CStream& s, RSavedGame& game) {
   const int32_t slots = s.ReadInteger();
   if (slots < 0) return false;
   for (int32_t i = 0; i < slots; ++i) {
-    std::unique_ptr<CRoom>& room = game.sg_rooms.emplace_back();
     if (!s.ReadBoolean()) continue;
-    room = std::make_unique<CRoom>();
+    auto room = std::make_unique<CRoom>();
     if (!room->LoadGameFromStream(s)) return false;
+    game.sg_rooms[i] = std::move(room);
   }
   game.sg_lastinstanceid = s.ReadInteger();
   game.sg_lasttileid = s.ReadInteger();
   // The game goes on in the current room: a saved game without it has nothing to play.
   const int32_t r = game.sg_roomindex;
-  return r >= 0 && r < slots && game.sg_rooms[size_t(r)] && s.Position() == s.Size();
+  return game.sg_rooms.count(r) && s.Position() == s.Size();
 }
 
 void Failed(const std::string& message) {
@@ -103,10 +108,16 @@ void Save_Game(const std::string& file) {
   s.WriteInteger(state.rs_cursorimage);
   s.WriteBoolean(state.rs_autodraw);
   SaveGlobals(s);
-  s.WriteInteger(int32_t(state.rs_rooms.size()));
-  for (const auto& room : state.rs_rooms) {
-    s.WriteBoolean(room != nullptr);
-    if (room) room->SaveGameToStream(s);
+  // A slot for every room of the table and up to the highest live room past it.
+  const int64_t past =
+      state.rs_rooms.empty() ? 0 : int64_t(state.rs_rooms.rbegin()->first) + 1 - Rooms().Count();
+  if (past > kMaxSlotsPastTable) return Failed("Failed to save game to file " + file);
+  const int32_t slots = Rooms().Count() + int32_t(std::max<int64_t>(past, 0));
+  s.WriteInteger(slots);
+  for (int32_t i = 0; i < slots; ++i) {
+    auto room = state.rs_rooms.find(i);
+    s.WriteBoolean(room != state.rs_rooms.end());
+    if (room != state.rs_rooms.end()) room->second->SaveGameToStream(s);
   }
   s.WriteInteger(Rooms().t_lastinstanceid);
   s.WriteInteger(Rooms().t_lasttileid);
@@ -139,7 +150,7 @@ void Read_Game(const std::string& file) {
   GlobalVariables = std::move(game.sg_globals);
   GlobalVarFlags = std::move(game.sg_globalflags);
   state.rs_rooms = std::move(game.sg_rooms);
-  Set_PlayedRoom(state.rs_rooms[size_t(game.sg_roomindex)].get(), game.sg_roomindex);
+  Set_PlayedRoom(state.rs_rooms.at(game.sg_roomindex).get(), game.sg_roomindex);
   Rooms().t_lastinstanceid = game.sg_lastinstanceid;
   Rooms().t_lasttileid = game.sg_lasttileid;
 }

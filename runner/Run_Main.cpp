@@ -131,7 +131,6 @@ void Game_Start() {
   SeedRandomAtGameStart();
   Run_LibraryInit();
   state.rs_rooms.clear();
-  state.rs_rooms.resize(size_t(Rooms().Count()));
   state.rs_carried.clear();
   Room_Start(RoomOrderFirst(), true);
 }
@@ -168,8 +167,8 @@ void Room_End(bool gameEnd) {
     inst->i_marked = true;
   }
   const int32_t index = PlayState().ps_roomindex;
-  if (!room->r_persistent && index >= 0 && index < int32_t(state.rs_rooms.size())) {
-    state.rs_rooms[size_t(index)].reset();
+  if (!room->r_persistent) {
+    state.rs_rooms.erase(index);
     Set_PlayedRoom(nullptr, index);
   }
 }
@@ -179,8 +178,7 @@ void Room_Start(int32_t index, bool gameStart) {
   New_Room = kRoomNone;
   StepInput().Clear();
   if (index < 0) index = 0;
-  if (index >= int32_t(state.rs_rooms.size())) state.rs_rooms.resize(size_t(index) + 1);
-  std::unique_ptr<CRoom>& slot = state.rs_rooms[size_t(index)];
+  std::unique_ptr<CRoom>& slot = state.rs_rooms[index];
   const bool fresh = !slot;
   if (fresh) {
     slot = std::make_unique<CRoom>();

@@ -3,6 +3,7 @@
 // loop at the room's speed and the fixed order of everything that happens in one step.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -15,8 +16,10 @@ class CRoom;
 struct RRunState {
   bool rs_running = false;
   bool rs_paused = false;
-  // The live copy of each visited room, by room index; empty when not visited or not persistent.
-  std::vector<std::unique_ptr<CRoom>> rs_rooms;
+  // The live copy of each visited room that is still held (the current one and the persistent ones),
+  // by room index. A map: an index that names no room (an empty room is played for it) must size
+  // nothing.
+  std::map<int32_t, std::unique_ptr<CRoom>> rs_rooms;
   // Persistent instances between leaving a room and entering the next.
   std::vector<std::unique_ptr<CInstance>> rs_carried;
   int32_t rs_cursorimage = 0;

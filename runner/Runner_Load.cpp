@@ -210,13 +210,11 @@ bool WriteLibrary(const std::string& storedName, const CStream& body) {
 
 enum class ELoad { Ok, Failed, Corrupt };
 
-ELoad ReadGame(CStream& stream) {
-  const std::optional<size_t> marker = FindMarker(stream);
-  if (!marker) return Fail("Error: Not a valid game file."), ELoad::Failed;
-  if (!Game_Unscramble(stream, *marker)) return ELoad::Corrupt;
+ELoad ReadGame(CStream& stream, size_t marker) {
+  if (!Game_Unscramble(stream, marker)) return ELoad::Corrupt;
 
   RGameData& game = GameData();
-  if (!Game_ReadHeader(stream, *marker, game)) return Fail("Error: Wrong version number."), ELoad::Failed;
+  if (!Game_ReadHeader(stream, marker, game)) return Fail("Error: Wrong version number."), ELoad::Failed;
   if (!Settings_Load(stream, game.gd_settings)) return Fail("Error: Error in resource data."), ELoad::Failed;
 
   LoadForm_Progress(1, "Reading data");
@@ -245,9 +243,15 @@ bool Load_Resources(CStream& block) {
 }
 
 bool Load_GameStream(CStream& stream) {
+  const std::optional<size_t> marker = FindMarker(stream);
+  if (!marker) return Fail("Error: Not a valid game file."), false;
+  return Load_GameData(stream, *marker);
+}
+
+bool Load_GameData(CStream& stream, size_t marker) {
   ELoad result;
   try {
-    result = ReadGame(stream);
+    result = ReadGame(stream, marker);
   } catch (const std::exception&) {
     Fail("Failed to load the game data. File seems corrupted.");
     return false;

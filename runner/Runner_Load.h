@@ -54,6 +54,8 @@ void LoadForm_Close();
 bool Load_GameFile();
 // Everything of Load_GameFile after reading the file: the executable's bytes are in `stream`.
 bool Load_GameStream(CStream& stream);
+// Load_GameStream with the marker already found: the game data starts at `marker`.
+bool Load_GameData(CStream& stream, size_t marker);
 bool Load_Resources(CStream& block);
 bool Prepare_Game();
 bool Init_Graphics();

@@ -381,6 +381,9 @@ bool IsAsciiLetter(char c) {
 
 void ResetConstants() {
   RConstantTable& t = Table();
+  // Constants are only ever appended: a table of just the built-ins is already reset, and rebuilding
+  // its look-up would cost every reset (one per loaded game) hundreds of allocations.
+  if (t.c_list.size() == std::size(kBuiltinConstants)) return;
   t.c_list.resize(std::size(kBuiltinConstants));
   t.c_newest.clear();
   for (size_t i = 0; i < t.c_list.size(); ++i) t.c_newest[t.c_list[i].first] = i;

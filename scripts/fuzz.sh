@@ -14,6 +14,8 @@ cmake --build build/fuzz --target "${targets[@]}"
 for t in "${targets[@]}"; do
   mkdir -p "build/fuzz/corpus/$t"
   echo "== $t"
-  "build/fuzz/tests/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
+  dict=()
+  if [[ -f "tests/fuzz/$t.dict" ]]; then dict=(-dict="tests/fuzz/$t.dict"); fi
+  "build/fuzz/tests/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 "${dict[@]}" \
     "build/fuzz/corpus/$t" "tests/fuzz/corpus/$t"
 done

@@ -72,6 +72,7 @@ CInstance* Create_Instance(int32_t object, double x, double y) {
   }
   if (!room) return nullptr;
   CInstance* inst = room->AddInstance(object, x, y);
+  if (!inst) return nullptr; // the ids are used up, which is reported
   PerformEvent(inst, inst, ev_create, 0);
   return inst;
 }
@@ -104,8 +105,9 @@ void Change_Instance(CInstance* inst, int32_t object, bool events) {
   CRoom* room = PlayState().ps_room;
   if (!inst || inst->i_marked || !room) return;
   if (events) PerformEvent(inst, inst, ev_destroy, 0);
-  // The new instance takes an id of its own before it becomes a copy that keeps the old one.
-  Rooms().NextInstanceId();
+  // The new instance takes an id of its own before it becomes a copy that keeps the old one; when
+  // the ids are used up (reported) the instance stays as it is.
+  if (!Rooms().NextInstanceId()) return;
   CInstance copy;
   copy.Assign(*inst);
   copy.SetObjectIndex(object);

@@ -2,9 +2,11 @@
 
 #include "data/Support_Stream.h"
 #include "world/Object_Class.h"
+#include "world/World_Report.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace vl {
 
@@ -198,8 +200,8 @@ bool CRoom::LoadGameFromStream(CStream& s) {
     for (int32_t i = 0; i < count; ++i) {
       list->push_back(std::make_unique<CInstance>());
       list->back()->LoadFromStream(s);
-      // An object index from a damaged file would size the per-object lists by itself.
-      if (list->back()->i_objectindex >= Objects().Count()) return false;
+      // The runner saves no instance of a negative object number: such a file is damaged.
+      if (list->back()->i_objectindex < 0) return false;
     }
   }
   const int32_t tiles = s.ReadInteger();
@@ -275,8 +277,9 @@ void CRoom::SaveGameToStream(CStream& s) const {
 // ---- Instances ----------------------------------------------------------------------------------
 
 CInstance* CRoom::AddInstance(int32_t objectind, double x, double y) {
-  const int32_t id = Rooms().NextInstanceId();
-  r_instance.push_back(std::make_unique<CInstance>(id, objectind, x, y));
+  const std::optional<int32_t> id = Rooms().NextInstanceId();
+  if (!id) return nullptr;
+  r_instance.push_back(std::make_unique<CInstance>(*id, objectind, x, y));
   CInstance* inst = r_instance.back().get();
   AddToLists(inst);
   return inst;
@@ -320,12 +323,13 @@ const std::vector<CInstance*>& CRoom::ObjectListRecursive(int32_t objind) const 
 
 void CRoom::AddToLists(CInstance* inst) {
   r_byid.emplace(inst->i_id, inst);
-  const int32_t object = inst->i_objectindex;
-  if (object < 0) return;
-  const size_t need = size_t(std::max(object + 1, Objects().Count()));
-  if (r_obj_instance.size() < need) {
-    r_obj_instance.resize(need);
-    r_obj_instance_recursive.resize(need);
+  // Only objects of the table have lists: an index from a damaged record sizes nothing and the
+  // instance stays out of every list.
+  const int32_t object = inst->i_objectindex, count = Objects().Count();
+  if (object < 0 || object >= count) return;
+  if (r_obj_instance.size() < size_t(count)) {
+    r_obj_instance.resize(size_t(count));
+    r_obj_instance_recursive.resize(size_t(count));
   }
   r_obj_instance[size_t(object)].push_back(inst);
   for (int32_t ancestor : Objects().Chain(object)) r_obj_instance_recursive[size_t(ancestor)].push_back(inst);
@@ -387,8 +391,10 @@ void CRoom::ScrollBackground() {
 // ---- Tiles --------------------------------------------------------------------------------------
 
 int32_t CRoom::AddTile(const RTile& tile) {
+  const std::optional<int32_t> id = Rooms().NextTileId();
+  if (!id) return -1;
   r_tile.push_back(tile);
-  r_tile.back().id = Rooms().NextTileId();
+  r_tile.back().id = *id;
   r_lasttile = TileNumber() - 1;
   return r_lasttile;
 }
@@ -483,6 +489,22 @@ bool CRoomTable::LoadSection(CStream& stream) {
   t_lastinstanceid = stream.ReadInteger();
   t_lasttileid = stream.ReadInteger();
   return true;
+}
+
+std::optional<int32_t> CRoomTable::NextInstanceId() {
+  if (t_lastinstanceid == std::numeric_limits<int32_t>::max()) {
+    ReportEventError("Cannot create an instance: every instance id is in use.", false);
+    return std::nullopt;
+  }
+  return ++t_lastinstanceid;
+}
+
+std::optional<int32_t> CRoomTable::NextTileId() {
+  if (t_lasttileid == std::numeric_limits<int32_t>::max()) {
+    ReportEventError("Cannot add a tile: every tile id is in use.", false);
+    return std::nullopt;
+  }
+  return ++t_lasttileid;
 }
 
 void CRoomTable::ClearAll() {

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -82,7 +83,8 @@ public:
   bool LoadGameFromStream(CStream& stream);
   void SaveGameToStream(CStream& stream) const;
 
-  // Creates an instance with the next instance id at the end of the active list.
+  // Creates an instance with the next instance id at the end of the active list; null when the ids
+  // are used up.
   CInstance* AddInstance(int32_t objectind, double x, double y);
   // Adds a copy of source (same id and everything else) at the end of the active list.
   CInstance* AddInstanceCopy(const CInstance& source);
@@ -110,6 +112,7 @@ public:
 
   // Tiles.
   int32_t TileNumber() const { return int32_t(r_tile.size()); }
+  // The new tile's index, -1 when the tile ids are used up.
   int32_t AddTile(const RTile& tile);
   void ClearTiles();
   void DeleteTilesAt(double x, double y, bool foreground);
@@ -173,8 +176,10 @@ public:
   // gives an empty room.
   bool Assign(int32_t index, int32_t source);
 
-  int32_t NextInstanceId() { return ++t_lastinstanceid; }
-  int32_t NextTileId() { return ++t_lasttileid; }
+  // The next id, taken; nothing when the last id handed out is the highest, which is reported
+  // (not fatal) so that every caller refuses to create with the same message.
+  std::optional<int32_t> NextInstanceId();
+  std::optional<int32_t> NextTileId();
 
   int32_t t_lastinstanceid = kInstanceIdBase;
   int32_t t_lasttileid = kTileIdBase;

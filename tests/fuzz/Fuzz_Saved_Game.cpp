@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Objects().Add();
   Rooms().Add();
   GameData().gd_gameid = 4711;
-  RunState().rs_rooms.push_back(std::make_unique<CRoom>());
+  RunState().rs_rooms[0] = std::make_unique<CRoom>();
   RunState().rs_rooms[0]->Assign(Rooms().Get(0));
   RunState().rs_rooms[0]->AddInstance(0, 1, 2);
   Set_PlayedRoom(RunState().rs_rooms[0].get(), 0);

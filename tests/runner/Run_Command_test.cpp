@@ -11,6 +11,7 @@
 #include "tests/support/Test_Support.h"
 #include "world/Function_Interaction.h"
 #include "world/Instance_Class.h"
+#include "world/Object_Class.h"
 #include "world/Room_Class.h"
 #include "world/Variable_World.h"
 #include "world/World_Run.h"
@@ -61,7 +62,7 @@ protected:
     room.Instance(0)->i_vars.SetVar(FindOrAddUserVariable("hp"), 0, RValue(base * 2));
     room.AddInstance(obj, base, base);
     RTile tile;
-    tile.id = Rooms().NextTileId();
+    tile.id = *Rooms().NextTileId();
     tile.depth = base;
     room.AddTile(tile);
     room.r_caption = "at " + std::to_string(base);
@@ -171,6 +172,31 @@ TEST_F(SavedGame, RefusedFilesLeaveTheGameUntouched) {
     EXPECT_TRUE(Reported(c.message)) << c.bytes.size() << " " << c.message;
     EXPECT_EQ(Snapshot(), before) << c.bytes.size();
   }
+}
+
+TEST_F(SavedGame, InstancesOfObjectsThatDoNotExistLoadUnlessTheNumberIsNegative) {
+  const int32_t gone = Object("gone");
+  CRoom& room = *PlayState().ps_room;
+  room.AddInstance(gone, 1, 1);
+  room.AddInstance(5000, 2, 2); // as a room record may hold
+  Objects().Delete(gone);
+  const std::string file = dir / "objects.sav";
+  const std::vector<uint8_t> saved = Saved(file);
+  ChangeState(5);
+  Read_Game(file);
+  EXPECT_TRUE(platform.errors.empty());
+  EXPECT_EQ(Snapshot(), saved);
+  ASSERT_EQ(PlayState().ps_room->Number(), 3);
+  EXPECT_EQ(PlayState().ps_room->Instance(1)->i_objectindex, gone);
+  EXPECT_EQ(PlayState().ps_room->Instance(2)->i_objectindex, 5000);
+
+  PlayState().ps_room->Instance(2)->i_objectindex = -1;
+  Save_Game(file);
+  PlayState().ps_room->Instance(2)->i_objectindex = 5000;
+  const std::vector<uint8_t> before = Snapshot();
+  Read_Game(file);
+  EXPECT_TRUE(Reported("Failed to load game from file " + file));
+  EXPECT_EQ(Snapshot(), before);
 }
 
 TEST_F(SavedGame, MissingFileDoesNothingAndAnUnreadableOneIsReported) {
