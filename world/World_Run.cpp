@@ -4,12 +4,11 @@ namespace vl {
 
 int32_t New_Room = kRoomNone;
 
-RPlayState& PlayState() {
-  static RPlayState state;
-  return state;
-}
-
 namespace {
+
+// At namespace scope: code reaches the played room through it for every instance it visits, and a
+// local static would be checked for its initialization at each look-up.
+RPlayState State;
 
 class CNoPlayHost final : public CPlayHost {
 public:
@@ -21,6 +20,10 @@ CNoPlayHost NoPlayHost;
 CPlayHost* Host = &NoPlayHost;
 
 } // namespace
+
+RPlayState& PlayState() {
+  return State;
+}
 
 void SetPlayHost(CPlayHost* host) {
   Host = host ? host : &NoPlayHost;
