@@ -12,8 +12,10 @@
 #include "tests/support/Test_Support.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <numeric>
 #include <random>
 #include <set>
@@ -168,6 +170,29 @@ TBytes Join(const RPlainGame& game) {
   return out;
 }
 
+// Overwrites a four-byte field that holds a small number (a count, an index, a coordinate) with
+// an edge value. Most of a record is such fields, so this reaches an instance's object index or a
+// room number far more often than byte-level mutations, which rarely land on one whole field.
+bool MutateField(TBytes& record, std::minstd_rand& rng) {
+  static constexpr int32_t kEdges[] = {INT32_MAX, INT32_MIN, -1, 0, 1, 65536, 10000000, 100000000};
+  std::vector<size_t> fields;
+  // After a hit the scan steps a whole field, so a run of zero fields counts once per field.
+  for (size_t i = 0; i + 4 <= record.size();) {
+    int32_t v;
+    std::memcpy(&v, &record[i], 4);
+    if (v < -1 || v >= 4096) {
+      ++i;
+      continue;
+    }
+    fields.push_back(i);
+    i += 4;
+  }
+  if (fields.empty()) return false;
+  const int32_t edge = kEdges[rng() % std::size(kEdges)];
+  std::memcpy(&record[fields[rng() % fields.size()]], &edge, 4);
+  return true;
+}
+
 #endif
 
 } // namespace
@@ -192,9 +217,11 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max
   TBytes& target =
       !records.empty() && rng() % 4 != 0 ? *records[rng() % records.size()] : *any[rng() % any.size()];
   if (target.empty()) target.push_back(0);
-  const size_t before = target.size();
-  target.resize(before + before / 2 + 64);
-  target.resize(LLVMFuzzerMutate(target.data(), before, target.size()));
+  if (rng() % 2 != 0 || !MutateField(target, rng)) {
+    const size_t before = target.size();
+    target.resize(before + before / 2 + 64);
+    target.resize(LLVMFuzzerMutate(target.data(), before, target.size()));
+  }
   TBytes out = Join(game);
   if (out.size() + 1 > maxSize) return LLVMFuzzerMutate(data, size, maxSize);
   std::memcpy(data + 1, out.data(), out.size());
