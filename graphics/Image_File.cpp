@@ -17,6 +17,8 @@ bool StartsWith(const uint8_t* bytes, size_t size, std::initializer_list<uint8_t
   return size >= magic.size() && std::equal(magic.begin(), magic.end(), bytes);
 }
 
+constexpr int64_t kMaxGifImages = 1 << 16;
+
 bool Fits(int64_t w, int64_t h) {
   return w > 0 && h > 0 && w <= kMaxImagePixels / h;
 }
@@ -114,7 +116,7 @@ bool ReadGif(const uint8_t* bytes, size_t size, uint32_t canvas_colour, bool fir
   const int32_t sw = std::max(gif->SWidth, 1), sh = std::max(gif->SHeight, 1);
   if (!Fits(sw, sh)) return false;
   TBitmap32 canvas(sw, sh, canvas_colour);
-  int64_t pixels = 0;
+  int64_t pixels = 0, images = 0;
   int transparent = NO_TRANSPARENT_COLOR, disposal = DISPOSAL_UNSPECIFIED;
   std::vector<GifPixelType> line;
   bool any = false;
@@ -140,8 +142,9 @@ bool ReadGif(const uint8_t* bytes, size_t size, uint32_t canvas_colour, bool fir
     const GifImageDesc& desc = gif->Image;
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
     if (desc.Width <= 0 || desc.Height <= 0 || !Fits(desc.Width, desc.Height)) return any;
+    // The library keeps a record per image read, so tiny frames are counted as well as pixels.
     pixels += int64_t(sw) * sh;
-    if (pixels > kMaxImagePixels) return any;
+    if (pixels > kMaxImagePixels || ++images > kMaxGifImages) return any;
     line.resize(size_t(desc.Width));
     // Interlaced images arrive in four passes of rows.
     const int starts[4] = {0, 4, 2, 1}, steps[4] = {8, 8, 4, 2};
