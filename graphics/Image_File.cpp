@@ -19,15 +19,15 @@ bool StartsWith(const uint8_t* bytes, size_t size, std::initializer_list<uint8_t
 
 constexpr int64_t kMaxGifImages = 1 << 16;
 
-bool Fits(int64_t w, int64_t h) {
-  return w > 0 && h > 0 && w <= kMaxImagePixels / h;
+bool Fits(int64_t w, int64_t h, int64_t limit) {
+  return w > 0 && h > 0 && w <= limit / h;
 }
 
-std::unique_ptr<TBitmap32> DecodePng(const uint8_t* bytes, size_t size) {
+std::unique_ptr<TBitmap32> DecodePng(const uint8_t* bytes, size_t size, int64_t limit) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&image, bytes, size)) return nullptr;
-  if (!Fits(image.width, image.height)) {
+  if (!Fits(image.width, image.height, limit)) {
     png_image_free(&image);
     return nullptr;
   }
@@ -52,7 +52,7 @@ void JpegFail(j_common_ptr info) {
 
 void JpegQuiet(j_common_ptr, int) {}
 
-std::unique_ptr<TBitmap32> DecodeJpeg(const uint8_t* bytes, size_t size) {
+std::unique_ptr<TBitmap32> DecodeJpeg(const uint8_t* bytes, size_t size, int64_t limit) {
   jpeg_decompress_struct info{};
   RJpegError error{};
   info.err = jpeg_std_error(&error.je_base);
@@ -69,7 +69,7 @@ std::unique_ptr<TBitmap32> DecodeJpeg(const uint8_t* bytes, size_t size) {
   jpeg_mem_src(&info, bytes, static_cast<unsigned long>(size));
   jpeg_read_header(&info, TRUE);
   info.out_color_space = JCS_EXT_BGRA;
-  if (!Fits(info.image_width, info.image_height)) {
+  if (!Fits(info.image_width, info.image_height, limit)) {
     jpeg_destroy_decompress(&info);
     return nullptr;
   }
@@ -107,14 +107,15 @@ struct RGifCloser {
 // Reads every image of a GIF in turn, drawing it on the canvas and handing the canvas to `frame`.
 // With `first_only` it stops after the first image.
 template <typename Frame>
-bool ReadGif(const uint8_t* bytes, size_t size, uint32_t canvas_colour, bool first_only, Frame frame) {
+bool ReadGif(const uint8_t* bytes, size_t size, int64_t limit, uint32_t canvas_colour, bool first_only,
+             Frame frame) {
   if (!StartsWith(bytes, size, {'G', 'I', 'F'})) return false;
   RGifSource source{bytes, size, 0};
   int error = 0;
   std::unique_ptr<GifFileType, RGifCloser> gif(DGifOpen(&source, GifRead, &error));
   if (!gif) return false;
   const int32_t sw = std::max(gif->SWidth, 1), sh = std::max(gif->SHeight, 1);
-  if (!Fits(sw, sh)) return false;
+  if (!Fits(sw, sh, limit)) return false;
   TBitmap32 canvas(sw, sh, canvas_colour);
   int64_t pixels = 0, images = 0;
   int transparent = NO_TRANSPARENT_COLOR, disposal = DISPOSAL_UNSPECIFIED;
@@ -141,10 +142,10 @@ bool ReadGif(const uint8_t* bytes, size_t size, uint32_t canvas_colour, bool fir
     if (DGifGetImageDesc(gif.get()) == GIF_ERROR) return any;
     const GifImageDesc& desc = gif->Image;
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-    if (desc.Width <= 0 || desc.Height <= 0 || !Fits(desc.Width, desc.Height)) return any;
+    if (desc.Width <= 0 || desc.Height <= 0 || !Fits(desc.Width, desc.Height, limit)) return any;
     // The library keeps a record per image read, so tiny frames are counted as well as pixels.
     pixels += int64_t(sw) * sh;
-    if (pixels > kMaxImagePixels || ++images > kMaxGifImages) return any;
+    if (pixels > limit || ++images > kMaxGifImages) return any;
     line.resize(size_t(desc.Width));
     // Interlaced images arrive in four passes of rows.
     const int starts[4] = {0, 4, 2, 1}, steps[4] = {8, 8, 4, 2};
@@ -173,9 +174,9 @@ bool ReadGif(const uint8_t* bytes, size_t size, uint32_t canvas_colour, bool fir
   }
 }
 
-std::unique_ptr<TBitmap32> DecodeGif(const uint8_t* bytes, size_t size) {
+std::unique_ptr<TBitmap32> DecodeGif(const uint8_t* bytes, size_t size, int64_t limit) {
   std::unique_ptr<TBitmap32> result;
-  ReadGif(bytes, size, 0, true,
+  ReadGif(bytes, size, limit, 0, true,
           [&](const TBitmap32& canvas) { result = std::make_unique<TBitmap32>(canvas); });
   return result;
 }
@@ -189,16 +190,17 @@ bool ReadFileBytes(const std::string& fname, std::vector<uint8_t>& bytes) {
   return !in.bad();
 }
 
-std::unique_ptr<TBitmap32> DecodeImage(const uint8_t* bytes, size_t size) {
+std::unique_ptr<TBitmap32> DecodeImage(const uint8_t* bytes, size_t size, int64_t limit) {
   std::unique_ptr<TBitmap32> bmp;
   if (StartsWith(bytes, size, {0x89, 'P', 'N', 'G'}))
-    bmp = DecodePng(bytes, size);
+    bmp = DecodePng(bytes, size, limit);
   else if (StartsWith(bytes, size, {0xFF, 0xD8}))
-    bmp = DecodeJpeg(bytes, size);
+    bmp = DecodeJpeg(bytes, size, limit);
   else if (StartsWith(bytes, size, {'G', 'I', 'F'}))
-    bmp = DecodeGif(bytes, size);
+    bmp = DecodeGif(bytes, size, limit);
   else if (StartsWith(bytes, size, {'B', 'M'})) {
     bmp = BitmapFromBmp(bytes, size);
+    if (bmp && !Fits(bmp->s_w, bmp->s_h, limit)) bmp.reset();
     if (bmp) bmp->OpaqueWhenNoAlpha();
   }
   return bmp;
@@ -210,9 +212,10 @@ std::unique_ptr<TBitmap32> LoadImageFile(const std::string& fname) {
   return DecodeImage(bytes.data(), bytes.size());
 }
 
-bool DecodeGifFrames(const uint8_t* bytes, size_t size, std::vector<TBitmap32>& frames) {
+bool DecodeGifFrames(const uint8_t* bytes, size_t size, std::vector<TBitmap32>& frames, int64_t limit) {
   frames.clear();
-  return ReadGif(bytes, size, kGifCanvas, false, [&](const TBitmap32& canvas) { frames.push_back(canvas); });
+  return ReadGif(bytes, size, limit, kGifCanvas, false,
+                 [&](const TBitmap32& canvas) { frames.push_back(canvas); });
 }
 
 } // namespace vl

@@ -12,8 +12,8 @@
 
 namespace vl {
 
-// Decoders refuse images of more pixels than this (and GIFs whose frames together hold more), so
-// that a damaged header cannot ask for gigabytes.
+// Decoders refuse images of more pixels than a limit (and GIFs whose frames together hold more), so
+// that a damaged header cannot ask for gigabytes; this one unless a caller asks for less.
 inline constexpr int64_t kMaxImagePixels = int64_t(1) << 25;
 
 // The canvas colour of GIF frames: the platform colour 0x008040, opaque.
@@ -24,12 +24,13 @@ bool ReadFileBytes(const std::string& fname, std::vector<uint8_t>& bytes);
 
 // The image (for a GIF, its first frame on a transparent canvas); null when the bytes are no image
 // this system reads.
-std::unique_ptr<TBitmap32> DecodeImage(const uint8_t* bytes, size_t size);
+std::unique_ptr<TBitmap32> DecodeImage(const uint8_t* bytes, size_t size, int64_t limit = kMaxImagePixels);
 std::unique_ptr<TBitmap32> LoadImageFile(const std::string& fname);
 
 // Every frame of a GIF, each the size of its logical screen (at least 1 x 1): the images are drawn
 // in turn onto a canvas of kGifCanvas with their own transparency, and the canvas is cleared after
 // each frame unless the frame's disposal leaves it in place. False when the bytes are no GIF.
-bool DecodeGifFrames(const uint8_t* bytes, size_t size, std::vector<TBitmap32>& frames);
+bool DecodeGifFrames(const uint8_t* bytes, size_t size, std::vector<TBitmap32>& frames,
+                     int64_t limit = kMaxImagePixels);
 
 } // namespace vl

@@ -117,6 +117,21 @@ TEST(ImageFile, DamagedOrForeignBytesGiveNothing) {
   }
 }
 
+TEST(ImageFile, ALimitRefusesLargerImagesOfEveryFormat) {
+  const TBitmap32 bmp(16, 16, 0xFF000000u);
+  const std::vector<std::vector<uint8_t>> files = {
+      BitmapToPng(bmp), BitmapToBmp(bmp), WriteJpeg(16, 16, 1, 2, 3), WriteGif(16, 16, {{0, 0, 1, 1, {1}}})};
+  for (const auto& file : files) {
+    EXPECT_TRUE(DecodeImage(file.data(), file.size(), 256));
+    EXPECT_FALSE(DecodeImage(file.data(), file.size(), 255));
+  }
+  // For GIFs the frames count together.
+  const std::vector<uint8_t> gif = WriteGif(4, 4, {{0, 0, 1, 1, {1}}, {0, 0, 1, 1, {2}}, {0, 0, 1, 1, {3}}});
+  std::vector<TBitmap32> frames;
+  EXPECT_TRUE(DecodeGifFrames(gif.data(), gif.size(), frames, 40));
+  EXPECT_EQ(frames.size(), 2u);
+}
+
 TEST(ImageFile, LoadsFromFilesByContent) {
   const test::TScratchDir dir;
   TBitmap32 bmp(3, 1, 0xFF010203u);
