@@ -47,6 +47,8 @@ bool LoadMaskRecord(CStream& s, TMask& mask) {
     throw EStreamError("Stream read error");
   mask.i_w = w, mask.i_h = h, mask.i_bbox = box;
   mask.i_mask.assign(size_t(w) * size_t(h), 0);
+  // No column, no pixel: a height alone must not drive the loop.
+  if (w == 0) return true;
   for (int32_t y = 0; y < h; ++y)
     for (int32_t x = 0; x < w; ++x) mask.SetBit(x, y, s.ReadBoolean());
   return true;

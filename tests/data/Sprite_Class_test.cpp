@@ -100,6 +100,15 @@ TEST_F(Sprites_, BitmapRecordsTrustThePixelsPresentNotTheSize) {
   mask.Seek(0);
   TMask m;
   EXPECT_THROW(LoadMaskRecord(mask, m), EStreamError);
+  // A mask without columns holds no pixels whatever its height.
+  CStream flat;
+  flat.WriteInteger(800), flat.WriteInteger(0), flat.WriteInteger(INT32_MAX);
+  for (int i = 0; i < 4; ++i) flat.WriteInteger(1);
+  flat.WriteInteger(4242);
+  flat.Seek(0);
+  EXPECT_TRUE(LoadMaskRecord(flat, m));
+  EXPECT_FALSE(m.Bit(0, 0));
+  EXPECT_EQ(flat.ReadInteger(), 4242);
   CStream old;
   old.WriteInteger(700);
   old.Seek(0);
