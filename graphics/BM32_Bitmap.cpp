@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -187,6 +188,8 @@ std::unique_ptr<TBitmap32> BitmapFromBmp(const uint8_t* bytes, size_t size) {
     w = int32_t(Le32(info + 4)), h = int32_t(Le32(info + 8)), bits = Le16(info + 14);
     compression = Le32(info + 16), colours = Le32(info + 32);
   }
+  // A negative height means rows from the top; the lowest one has no positive counterpart.
+  if (h == INT32_MIN) return nullptr;
   const bool topDown = h < 0;
   if (topDown) h = -h;
   if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide) return nullptr;

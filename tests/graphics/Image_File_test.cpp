@@ -100,6 +100,9 @@ TEST(ImageFile, DamagedOrForeignBytesGiveNothing) {
   huge[20] = 0, huge[21] = 1, huge[22] = 0x86, huge[23] = 0xA0;
   const uint32_t crc = uint32_t(crc32(0, &huge[12], 17));
   for (int i = 0; i < 4; ++i) huge[size_t(29 + i)] = uint8_t(crc >> (24 - 8 * i));
+  // A bitmap whose height is the lowest integer, which cannot be turned into rows from the top.
+  std::vector<uint8_t> lowest = BitmapToBmp(bmp);
+  lowest[22] = 0, lowest[23] = 0, lowest[24] = 0, lowest[25] = 0x80;
   const std::vector<std::vector<uint8_t>> inputs = {
       {},
       {'G', 'I', 'F'},
@@ -109,6 +112,7 @@ TEST(ImageFile, DamagedOrForeignBytesGiveNothing) {
       std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + 20),
       std::vector<uint8_t>(gif.begin(), gif.begin() + 10),
       huge,
+      lowest,
   };
   for (const auto& bytes : inputs) {
     EXPECT_FALSE(DecodeImage(bytes.data(), bytes.size())) << bytes.size();
