@@ -1,6 +1,8 @@
 #include "runner/Runner_Load.h"
 
+#include "data/Background_Class.h"
 #include "data/Game_File.h"
+#include "data/Sprite_Class.h"
 #include "data/Support_Stream.h"
 #include "library/Support_Random.h"
 #include "platform/Platform.h"
@@ -352,7 +354,9 @@ bool Init_Graphics() {
   if (change) Display().SetMode(wanted);
   Trace("Init_Graphics :: GR_D3D_Init");
   Trace("Init_Graphics :: Background_InitTextures");
+  Backgrounds().InitTextures();
   Trace("Init_Graphics :: Sprite_InitTextures");
+  Sprites().InitTextures();
   Trace("Init_Graphics :: Background_FontTextures");
   Trace("Init_Graphics :: GR_D3D_Start_Frame");
   Trace("Init_Graphics :: Finished");

@@ -1,6 +1,8 @@
 #include "runner/Runner_Sections.h"
 
+#include "data/Background_Class.h"
 #include "data/Game_File.h"
+#include "data/Sprite_Class.h"
 #include "data/Support_Stream.h"
 #include "library/Path_Class.h"
 #include "script/Script_Class.h"
@@ -38,6 +40,14 @@ bool ReadNamed(CStream& s, RGameData&) {
 
 bool ReadScripts(CStream& s, RGameData&) {
   return Scripts().LoadSection(s);
+}
+
+bool ReadSprites(CStream& s, RGameData&) {
+  return Sprites().LoadSection(s);
+}
+
+bool ReadBackgrounds(CStream& s, RGameData&) {
+  return Backgrounds().LoadSection(s);
 }
 
 bool ReadPaths(CStream& s, RGameData&) {
@@ -88,8 +98,8 @@ const std::array<RSection, 16> kSections = {{
     {5, "Loading triggers", ReadTriggers},
     {6, "Loading constants", ReadConstants},
     {7, "Loading sounds", ReadNamed},
-    {10, "Loading sprites", ReadNamed},
-    {23, "Loading backgrounds", ReadNamed},
+    {10, "Loading sprites", ReadSprites},
+    {23, "Loading backgrounds", ReadBackgrounds},
     {30, "Loading paths", ReadPaths},
     {32, "Loading scripts", ReadScripts},
     {34, "Loading fonts", ReadNamed},

@@ -10,9 +10,11 @@
 #include "runner/Run_Main.h"
 #include "runner/Runner_Functions.h"
 #include "runner/Runner_Host.h"
+#include "runner/Runner_Images.h"
 #include "runner/Runner_Load.h"
 #include "script/Script_State.h"
 #include "world/Room_Class.h"
+#include "world/Sprite_Shape.h"
 #include "world/Variable_World.h"
 #include "world/World_State.h"
 
@@ -28,9 +30,13 @@ void Wire_Runner(TServices& services) {
   SetErrorSink(&host);
   SetFunctionErrorSink(&host);
   SetPlayHost(&host);
+  SetSpriteShapes(&ImageShapes());
+  SetBackgroundSizes(&ImageShapes());
 }
 
 void Unwire_Runner() {
+  SetBackgroundSizes(nullptr);
+  SetSpriteShapes(nullptr);
   SetPlayHost(nullptr);
   SetFunctionErrorSink(nullptr);
   SetErrorSink(nullptr);

@@ -1,5 +1,7 @@
 #include "world/Game_Names.h"
 
+#include "data/Background_Class.h"
+#include "data/Sprite_Class.h"
 #include "library/Path_Class.h"
 #include "script/Constant_Main.h"
 #include "script/Script_Class.h"
@@ -11,6 +13,8 @@ namespace vl {
 
 bool LookupGameName(std::string_view name, RValue& value) {
   int32_t index = Objects().Find(name);
+  if (index < 0) index = Sprites().Find(name);
+  if (index < 0) index = Backgrounds().Find(name);
   if (index < 0) index = Paths().Find(name);
   if (index < 0) index = Scripts().Find(name);
   if (index < 0) index = Rooms().Find(name);

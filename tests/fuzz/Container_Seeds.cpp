@@ -1,7 +1,8 @@
 // Writes the seed games of the container fuzz target into a folder (tests/fuzz/corpus/fuzz_container):
-// small valid games with objects, rooms, instances, tiles, scripts, triggers and paths, each as plain
-// game data (mode byte 1) and one also scrambled as stored (mode byte 0). Every instance names an
-// object below the object count, so what the fuzzer finds beyond that it found by itself.
+// small valid games with objects, rooms, instances, tiles, scripts, triggers, paths, sprites and
+// backgrounds, each as plain game data (mode byte 1) and one also scrambled as stored (mode byte 0).
+// Every instance names an object below the object count, so what the fuzzer finds beyond that it
+// found by itself.
 #include "data/Game_File.h"
 #include "tools/writer/Game_Writer.h"
 
@@ -80,6 +81,20 @@ RGameProject GameWithResources() {
   return p;
 }
 
+// A sprite of two frames with separate masks and a background, for the image sections.
+RGameProject GameWithImages() {
+  RGameProject p = GameWithObjects();
+  RPackSprite sprite{.name = "spr_dot", .xorigin = 1, .yorigin = 1, .sepmasks = true};
+  for (uint32_t colour : {0xFF0000FFu, 0x80FF0000u}) {
+    sprite.frames.emplace_back(3, 3);
+    sprite.frames.back().SetPixel(1, 1, colour);
+  }
+  p.gp_sprites.push_back(sprite);
+  p.gp_backgrounds.push_back(RPackBackgroundImage{"bck_grey", TBitmap32(4, 2, 0xFF808080u)});
+  p.gp_objects[0]->sprite = 0;
+  return p;
+}
+
 void Save(const std::filesystem::path& file, uint8_t mode, const std::vector<uint8_t>& data) {
   std::ofstream out(file, std::ios::binary);
   out.put(char(mode));
@@ -102,6 +117,7 @@ int main(int argc, char** argv) {
   Save(folder / "plain_objects", 1, Plain(GameWithObjects()));
   Save(folder / "plain_rooms", 1, Plain(GameWithRooms()));
   Save(folder / "plain_resources", 1, Plain(GameWithResources()));
+  Save(folder / "plain_images", 1, Plain(GameWithImages()));
   Save(folder / "scrambled_objects", 0, WriteGameData(GameWithObjects(), 0));
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "tools/writer/Game_Writer.h"
 
+#include "data/Background_Class.h"
+#include "data/Sprite_Class.h"
 #include "data/Support_Stream.h"
 
 #include <cstring>
@@ -144,6 +146,21 @@ void WriteRoom(CStream& s, const RPackRoom& room) {
     for (int32_t f : {t.x, t.y, t.background, t.xo, t.yo, t.w, t.h, t.depth, t.id}) s.WriteInteger(f);
 }
 
+void WriteSprite(CStream& s, const RPackSprite& pack) {
+  CSprite sprite;
+  sprite.i_bitmap = pack.frames;
+  sprite.i_xorig = pack.xorigin;
+  sprite.i_yorig = pack.yorigin;
+  sprite.ComputeMask(pack.sepmasks, pack.bboxmode, pack.bbox, pack.maskkind, pack.tolerance);
+  sprite.SaveToStream(s);
+}
+
+void WriteBackgroundImage(CStream& s, const RPackBackgroundImage& pack) {
+  CBackground back;
+  back.i_bitmap = pack.image;
+  back.SaveToStream(s);
+}
+
 void WriteSections(CStream& s, const RGameProject& project) {
   const RGameData& game = project.gp_game;
   s.WriteInteger(700), s.WriteInteger(0); // extension packages
@@ -151,7 +168,9 @@ void WriteSections(CStream& s, const RGameProject& project) {
   s.WriteInteger(800);
   s.WriteInteger(int32_t(game.gd_constants.size()));
   for (const auto& [name, value] : game.gd_constants) s.WriteString(name), s.WriteString(value);
-  for (int kind = 0; kind < 3; ++kind) WriteEmptyNamedSection(s); // sounds, sprites, backgrounds
+  WriteEmptyNamedSection(s); // sounds
+  WriteNamedSection(s, project.gp_sprites, WriteSprite);
+  WriteNamedSection(s, project.gp_backgrounds, WriteBackgroundImage);
   WriteNamedSection(s, project.gp_paths, WritePath);
   WriteNamedSection(s, project.gp_scripts, WriteScript);
   for (int kind = 0; kind < 2; ++kind) WriteEmptyNamedSection(s); // fonts, time lines

@@ -2,6 +2,7 @@
 // Writes game files: the inverse of the container reader, used by vlpack and by the tests.
 
 #include "data/Game_File.h"
+#include "graphics/BM32_Bitmap.h"
 
 #include <array>
 #include <cstdint>
@@ -96,6 +97,23 @@ struct RPackRoom {
   std::vector<RPackTile> tiles;
 };
 
+// A sprite as written: its frames, its origin and how its masks are made from the frames.
+struct RPackSprite {
+  std::string name;
+  std::vector<TBitmap32> frames;
+  int32_t xorigin = 0, yorigin = 0;
+  bool sepmasks = false;
+  int32_t maskkind = 0;  // 0 precise, 1 rectangle, 2 ellipse, 3 diamond
+  int32_t tolerance = 0; // alpha above it is solid
+  int32_t bboxmode = 0;  // 0 automatic, 1 full image, 2 bbox
+  RBox bbox;
+};
+
+struct RPackBackgroundImage {
+  std::string name;
+  TBitmap32 image;
+};
+
 struct RPackScript {
   std::string name;
   std::string text;
@@ -118,6 +136,8 @@ struct RGameProject {
   std::vector<int32_t> gp_roomorder; // room indices in play order
   // Resources by index; an empty slot is written as an absent resource.
   std::vector<std::optional<RPackTrigger>> gp_triggers;
+  std::vector<std::optional<RPackSprite>> gp_sprites;
+  std::vector<std::optional<RPackBackgroundImage>> gp_backgrounds;
   std::vector<std::optional<RPackPath>> gp_paths;
   std::vector<std::optional<RPackScript>> gp_scripts;
   std::vector<std::optional<RPackObject>> gp_objects;

@@ -1,6 +1,10 @@
 #include "tools/writer/Project_Reader.h"
 
+#include "data/Background_Class.h"
+#include "data/Image_Record.h"
+#include "data/Sprite_Class.h"
 #include "data/Support_Stream.h"
+#include "graphics/Image_File.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -362,6 +366,82 @@ void ReadWorld(const json& paths, const json& objects, const json& rooms, RGameP
   project.gp_rooms = ReadResources<RPackRoom>(rooms, [&](const json& v) { return ReadRoom(v, project); });
 }
 
+// ---- Sprites and backgrounds --------------------------------------------------------------------
+
+int32_t MaskKind(const json& v) {
+  static const std::map<std::string, int32_t> kinds = {
+      {"precise", 0}, {"rectangle", 1}, {"ellipse", 2}, {"diamond", 3}};
+  if (v.is_number_integer()) return v.get<int32_t>();
+  auto it = kinds.find(v.get<std::string>());
+  if (it == kinds.end()) throw EProjectError("unknown mask kind \"" + v.get<std::string>() + "\"");
+  return it->second;
+}
+
+void ReadMask(const json& v, RPackSprite& sprite) {
+  CheckKeys(v, "a sprite mask", {"kind", "tolerance", "separate", "bbox"});
+  if (v.contains("kind")) sprite.maskkind = MaskKind(v.at("kind"));
+  Get(v, "tolerance", sprite.tolerance);
+  Get(v, "separate", sprite.sepmasks);
+  if (!v.contains("bbox")) return;
+  const json& box = v.at("bbox");
+  if (box.is_array()) {
+    const auto b = box.get<std::vector<int32_t>>();
+    if (b.size() != 4) throw EProjectError("a mask's bbox is [left, top, right, bottom]");
+    sprite.bboxmode = 2, sprite.bbox = {b[0], b[1], b[2], b[3]};
+  } else if (box == "automatic") {
+    sprite.bboxmode = 0;
+  } else if (box == "full") {
+    sprite.bboxmode = 1;
+  } else {
+    throw EProjectError("a mask's bbox is \"automatic\", \"full\" or [left, top, right, bottom]");
+  }
+}
+
+// Frames from one image file (a strip, or every frame of a GIF) or one frame per file.
+RPackSprite ReadSprite(const json& v, const fs::path& folder) {
+  CheckKeys(v, "a sprite",
+            {"name", "file", "files", "frames", "origin", "remove_background", "smooth", "mask"});
+  RPackSprite pack;
+  Get(v, "name", pack.name);
+  const bool removeback = v.value("remove_background", false), smooth = v.value("smooth", false);
+  if (v.contains("file") == v.contains("files"))
+    throw EProjectError("a sprite needs either \"file\" or \"files\"");
+  if (v.contains("file")) {
+    const std::string file = (folder / v.at("file").get<std::string>()).string();
+    CSprite sprite;
+    if (!sprite.LoadFromFile(file, v.value("frames", 1), removeback, smooth, 0, 0))
+      throw EProjectError("cannot read the image " + file);
+    pack.frames = std::move(sprite.i_bitmap);
+  } else {
+    for (const json& name : v.at("files")) {
+      const std::string file = (folder / name.get<std::string>()).string();
+      std::unique_ptr<TBitmap32> frame = LoadImageFile(file);
+      if (!frame) throw EProjectError("cannot read the image " + file);
+      PrepareImage(*frame, removeback, smooth);
+      pack.frames.push_back(std::move(*frame));
+    }
+  }
+  if (v.contains("origin")) {
+    const auto origin = v.at("origin").get<std::vector<int32_t>>();
+    if (origin.size() != 2) throw EProjectError("a sprite's origin is [x, y]");
+    pack.xorigin = origin[0], pack.yorigin = origin[1];
+  }
+  if (v.contains("mask")) ReadMask(v.at("mask"), pack);
+  return pack;
+}
+
+RPackBackgroundImage ReadBackgroundImage(const json& v, const fs::path& folder) {
+  CheckKeys(v, "a background", {"name", "file", "remove_background", "smooth"});
+  RPackBackgroundImage pack;
+  Get(v, "name", pack.name);
+  const std::string file = (folder / v.at("file").get<std::string>()).string();
+  CBackground back;
+  if (!back.LoadFromFile(file, v.value("remove_background", false), v.value("smooth", false)))
+    throw EProjectError("cannot read the image " + file);
+  pack.image = std::move(back.i_bitmap);
+  return pack;
+}
+
 // A script's code is inline ("code") or in a file of the project ("file").
 RPackScript ReadScript(const json& v, const fs::path& folder) {
   CheckKeys(v, "a script", {"name", "code", "file"});
@@ -420,6 +500,12 @@ void ReadGame(const json& doc, const fs::path& folder, RGameProject& project) {
           ReadResources<RPackScript>(value, [&](const json& v) { return ReadScript(v, folder); });
     else if (key == "triggers")
       project.gp_triggers = ReadResources<RPackTrigger>(value, ReadTrigger);
+    else if (key == "sprites")
+      project.gp_sprites =
+          ReadResources<RPackSprite>(value, [&](const json& v) { return ReadSprite(v, folder); });
+    else if (key == "backgrounds")
+      project.gp_backgrounds = ReadResources<RPackBackgroundImage>(
+          value, [&](const json& v) { return ReadBackgroundImage(v, folder); });
     else if (key == "game_id")
       game.gd_gameid = value.get<int32_t>();
     else if (key == "guid")
