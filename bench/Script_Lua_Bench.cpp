@@ -1,196 +1,315 @@
-// Runs the same small programs through our compiler and interpreter and through Lua 5.4, and prints
-// the time ratio per program. Lua runs as the lua5.4 program and times itself with os.clock, so
-// its start-up is not counted. Usage: vl_script_vs_lua [path of lua5.4 [part of a program name]]
-#include "script/Code_Error.h"
-#include "script/Code_Exec.h"
-#include "script/Code_Function.h"
-#include "script/Code_Host.h"
-#include "script/Code_Main.h"
-#include "script/Code_Names.h"
-#include "script/Variable_BuiltIn.h"
-#include "script/Variable_Class.h"
-
+// The same programs as whole processes: vlrun --headless on a packed game whose create event runs the
+// program, prints its result and ends the game, against lua5.4 on the program written as a Lua
+// programmer writes it. Each side is timed in processor time (user + system of the child) as the best
+// of several runs; the results must agree. Prints the ratio per program and the geometric mean.
+// Usage: vl_script_vs_lua [--runs N] [--lua PATH] [--runner PATH]... [--only TEXT] [--keep DIR]
+// Every --runner adds a column (e.g. an older build beside the current one); without any, the vlrun
+// built beside this program is measured.
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
-#include <memory>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
+namespace fs = std::filesystem;
+
+// A program: the create event of the first instance (obj_main), optionally an object obj_unit with
+// a create and a step event, a script fib, and the Lua version.
 struct RProgram {
   const char* name;
-  const char* ours;
+  const char* main_create;
+  const char* main_end_step;
+  const char* unit_create;
+  const char* unit_step;
+  const char* fib;
   const char* lua;
 };
 
 const RProgram kPrograms[] = {
-    {"numeric loop",
-     "var s, i; s = 0; for (i = 0; i < 3000000; i += 1) { s += i * 0.5 - (i mod 7) } return s",
-     "local s, i = 0, 0 while i < 3000000 do s = s + i * 0.5 - math.fmod(i, 7) i = i + 1 end return s"},
-    {"instance variables", "hp = 0; for (k = 0; k < 2000000; k += 1) { hp += 2; mp = hp - k } return mp",
-     "local self = {} self.hp = 0 self.k = 0 while self.k < 2000000 do self.hp = self.hp + 2 "
-     "self.mp = self.hp - self.k self.k = self.k + 1 end return self.mp"},
-    {"nested arrays",
-     "var i, j, s; for (i = 0; i < 300; i += 1) for (j = 0; j < 300; j += 1) a[i, j] = i * j; "
-     "s = 0; repeat (10) for (i = 0; i < 300; i += 1) for (j = 0; j < 300; j += 1) s += a[i, j]; return s",
-     "local a = {} local i, j, s = 0, 0, 0 i = 0 while i < 300 do a[i] = a[i] or {} j = 0 while j < 300 do "
-     "a[i][j] = i * j j = j + 1 end i = i + 1 end for r = 1, 10 do i = 0 while i < 300 do j = 0 while j < "
-     "300 do "
-     "s = s + a[i][j] j = j + 1 end i = i + 1 end end return s"},
-    {"string building",
-     "var n, t, i; n = 0; for (i = 0; i < 100000; i += 1) { t = ''; repeat (20) t += 'ab'; n += 1 } return n",
-     "local n, t, i = 0, '', 0 while i < 100000 do t = '' for r = 1, 20 do t = t .. 'ab' end n = n + 1 i = i "
-     "+ 1 "
-     "end return n"},
-    {"comparisons",
-     "var c, i, x; c = 0; for (i = 0; i < 2000000; i += 1) { x = i mod 30; if (x < 10) c += 1 "
-     "else if (x > 20) c -= 1 else c += 2 } return c",
-     "local c, i, x = 0, 0, 0 while i < 2000000 do x = math.fmod(i, 30) if x < 10 then c = c + 1 "
-     "elseif x > 20 then c = c - 1 else c = c + 2 end i = i + 1 end return c"},
+    {"mod and div",
+     "var s, i; s = 0; for (i = 0; i < 30000000; i += 1) s = (s + i mod 7 + i div 3) mod 1000003; "
+     "show_debug_message(s); game_end()",
+     nullptr, nullptr, nullptr, nullptr,
+     "local s = 0\n"
+     "for i = 0, 29999999 do s = (s + i % 7 + i // 3) % 1000003 end\n"
+     "print(s)\n"},
+    {"collatz",
+     "var total, n, m; total = 0; for (n = 1; n < 100000; n += 1) { m = n; while (m != 1) { "
+     "if (m mod 2 == 0) m = m div 2 else m = 3 * m + 1; total += 1 } } "
+     "show_debug_message(total); game_end()",
+     nullptr, nullptr, nullptr, nullptr,
+     "local total = 0\n"
+     "for n = 1, 99999 do\n"
+     "  local x = n\n"
+     "  while x ~= 1 do\n"
+     "    if x % 2 == 0 then x = x // 2 else x = 3 * x + 1 end\n"
+     "    total = total + 1\n"
+     "  end\n"
+     "end\n"
+     "print(total)\n"},
+    {"arrays 1000x1000",
+     "var i, j, r, s; for (i = 0; i < 1000; i += 1) for (j = 0; j < 1000; j += 1) "
+     "a[i, j] = (i + j) mod 10; s = 0; for (r = 0; r < 20; r += 1) "
+     "for (i = 0; i < 1000; i += 1) for (j = 0; j < 1000; j += 1) s += a[i, j]; "
+     "show_debug_message(s); game_end()",
+     nullptr, nullptr, nullptr, nullptr,
+     "local a = {}\n"
+     "for i = 1, 1000 do\n"
+     "  local row = {}\n"
+     "  for j = 1, 1000 do row[j] = (i + j) % 10 end\n"
+     "  a[i] = row\n"
+     "end\n"
+     "local s = 0\n"
+     "for r = 1, 20 do\n"
+     "  for i = 1, 1000 do\n"
+     "    local row = a[i]\n"
+     "    for j = 1, 1000 do s = s + row[j] end\n"
+     "  end\n"
+     "end\n"
+     "print(s)\n"},
     {"switch",
-     "var c, i; c = 0; for (i = 0; i < 1000000; i += 1) { switch (i mod 5) { case 0: c += 1; break; "
-     "case 1: c += 2; break; case 2: c -= 1; break; default: c += 3 } } return c",
-     "local c, i = 0, 0 while i < 1000000 do local m = math.fmod(i, 5) if m == 0 then c = c + 1 "
-     "elseif m == 1 then c = c + 2 elseif m == 2 then c = c - 1 else c = c + 3 end i = i + 1 end return c"},
-    {"with instances", "var r; with (all) hp = 0; repeat (2000) with (all) hp += 1; return (100300).hp",
-     "local room = {} for i = 1, 300 do room[i] = {} end for _, inst in ipairs(room) do inst.hp = 0 end "
-     "for r = 1, 2000 do for _, inst in ipairs(room) do inst.hp = inst.hp + 1 end end return room[300].hp"},
-    {"script calls", "return fib(27)",
-     "local function fib(n) if n < 2 then return n end return fib(n - 1) + fib(n - 2) end return fib(27)"},
+     "var c, i; c = 0; for (i = 0; i < 20000000; i += 1) switch (i mod 6) { case 0: c += 1; break; "
+     "case 1: c += 3; break; case 2: c -= 1; break; case 3: c += 2; break; default: c += 1 } "
+     "show_debug_message(c); game_end()",
+     nullptr, nullptr, nullptr, nullptr,
+     "local c = 0\n"
+     "for i = 0, 19999999 do\n"
+     "  local m = i % 6\n"
+     "  if m == 0 then c = c + 1\n"
+     "  elseif m == 1 then c = c + 3\n"
+     "  elseif m == 2 then c = c - 1\n"
+     "  elseif m == 3 then c = c + 2\n"
+     "  else c = c + 1 end\n"
+     "end\n"
+     "print(c)\n"},
+    {"fib(34) script", "show_debug_message(fib(34)); game_end()", nullptr, nullptr, nullptr,
+     "if (argument0 < 2) return argument0; return fib(argument0 - 1) + fib(argument0 - 2)",
+     "local function fib(n) if n < 2 then return n end return fib(n - 1) + fib(n - 2) end\n"
+     "print(fib(34))\n"},
+    {"string building",
+     "var n, t, i, k; n = 0; for (i = 0; i < 300000; i += 1) { t = \"\"; "
+     "for (k = 0; k < 20; k += 1) t += \"ab\"; n += string_length(t) } "
+     "show_debug_message(n); game_end()",
+     nullptr, nullptr, nullptr, nullptr,
+     "local n = 0\n"
+     "for i = 1, 300000 do\n"
+     "  local t = \"\"\n"
+     "  for k = 1, 20 do t = t .. \"ab\" end\n"
+     "  n = n + #t\n"
+     "end\n"
+     "print(n)\n"},
+    {"with 1000 instances",
+     "repeat (1000) instance_create(0, 0, obj_unit); repeat (20000) with (obj_unit) hp += 1; "
+     "total = 0; with (obj_unit) other.total += hp; show_debug_message(total); game_end()",
+     nullptr, "hp = 0", nullptr, nullptr,
+     "local units = {}\n"
+     "for i = 1, 1000 do units[i] = {hp = 0} end\n"
+     "for r = 1, 20000 do\n"
+     "  for i = 1, #units do local u = units[i] u.hp = u.hp + 1 end\n"
+     "end\n"
+     "local total = 0\n"
+     "for i = 1, #units do total = total + units[i].hp end\n"
+     "print(total)\n"},
+    {"10000 instances step",
+     "var i, u; for (i = 1; i <= 10000; i += 1) { u = instance_create(0, 0, obj_unit); u.v = i mod 7 } "
+     "steps = 0",
+     "steps += 1; if (steps == 1000) { total = 0; with (obj_unit) other.total += s + n; "
+     "show_debug_message(total); game_end() }",
+     "s = 0; n = 0", "s += v; v = (v * 3 + 1) mod 100; n += 1", nullptr,
+     "local units = {}\n"
+     "for i = 1, 10000 do units[i] = {v = i % 7, s = 0, n = 0} end\n"
+     "local function step(u)\n"
+     "  u.s = u.s + u.v\n"
+     "  u.v = (u.v * 3 + 1) % 100\n"
+     "  u.n = u.n + 1\n"
+     "end\n"
+     "for t = 1, 1000 do\n"
+     "  for i = 1, #units do step(units[i]) end\n"
+     "end\n"
+     "local total = 0\n"
+     "for i = 1, #units do local u = units[i] total = total + u.s + u.n end\n"
+     "print(total)\n"},
 };
 
-const char* kFib = "if (argument0 < 2) return argument0; return fib(argument0 - 1) + fib(argument0 - 2)";
-
-bool GetArgument0(vl::CInstance*, int32_t, vl::RValue& v) {
-  v = vl::Arguments[0];
-  return true;
+std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
 }
 
-// A room of 300 instances of object 0, each with its own variables; the first one runs the code.
-constexpr int kInstances = 300;
-
-// The room and the script fib.
-class CBenchHost final : public vl::CCodeHost, public vl::CCodeNames {
-public:
-  CBenchHost() : h_room(kInstances) {}
-  int32_t FindFunction(std::string_view name) const override { return name == "fib" ? 100000 : -1; }
-  int32_t FunctionArgCount(int32_t) const override { return -1; }
-  bool LookupName(std::string_view name, vl::RValue& value) const override {
-    if (name != "all") return false;
-    value = vl::RValue(-3.0);
-    return true;
-  }
-  vl::CVariableList& Variables(vl::CInstance& inst) override {
-    return *reinterpret_cast<vl::CVariableList*>(&inst);
-  }
-  bool IsDeleted(const vl::CInstance&) const override { return false; }
-  int32_t InstanceId(const vl::CInstance& inst) const override {
-    return 100001 + int32_t(reinterpret_cast<const vl::CVariableList*>(&inst) - h_room.data());
-  }
-  int32_t InstanceCount() const override { return kInstances; }
-  vl::CInstance* InstanceAt(int32_t index) const override { return At(index); }
-  void ObjectInstances(int32_t object, std::vector<vl::CInstance*>& out) const override {
-    out.clear();
-    for (int32_t i = 0; object == 0 && i < kInstances; ++i) out.push_back(At(i));
-  }
-  const vl::CCode* ScriptCode(int32_t n) const override { return n == 0 ? h_fib.get() : nullptr; }
-  const std::string& ScriptName(int32_t) const override { return h_name; }
-  bool CallExtension(int32_t, vl::CInstance*, vl::CInstance*, int32_t, const vl::RValue*,
-                     vl::RValue&) override {
-    return false;
-  }
-  // An instance is represented by its variable list.
-  vl::CInstance* At(int32_t i) const {
-    return reinterpret_cast<vl::CInstance*>(const_cast<vl::CVariableList*>(&h_room[i]));
-  }
-  vl::CInstance* Self() const { return At(0); }
-
-  std::vector<vl::CVariableList> h_room;
-  std::unique_ptr<vl::CCode> h_fib;
-  std::string h_name = "fib";
-};
-
-// Each side takes the best of this many runs.
-constexpr int kRuns = 5;
-
-// Processor time since start, as os.clock gives it.
-double Seconds(std::clock_t since) {
-  return double(std::clock() - since) / CLOCKS_PER_SEC;
+std::string Event(const char* type, const char* code) {
+  return std::string("{\"type\": \"") + type + "\", \"actions\": [{\"code\": " + Quoted(code) + "}]}";
 }
 
-// Best of five runs of our interpreter, in processor time as Lua's os.clock measures; -1 on failure.
-double RunOurs(CBenchHost& host, const char* text, std::string& result) {
-  vl::CCode code(text, false);
-  if (!code.Compile()) return -1;
-  double best = 1e9;
-  for (int i = 0; i < kRuns; ++i) {
-    vl::RValue value;
-    const std::clock_t start = std::clock();
-    if (!vl::RunCode(host.Self(), host.Self(), code, value)) return -1;
-    best = std::min(best, Seconds(start));
-    result = value.IsReal() ? std::to_string(value.Real()) : std::string(value.Str());
+// The project of a program: obj_main placed in the only room, obj_unit made by the code.
+std::string Project(const RProgram& p) {
+  std::string main = Event("create", p.main_create);
+  if (p.main_end_step)
+    main += ",\n" + std::string("{\"type\": \"step\", \"number\": 2, \"actions\": [{\"code\": ") +
+            Quoted(p.main_end_step) + "}]}";
+  std::string unit;
+  if (p.unit_create) unit += Event("create", p.unit_create);
+  if (p.unit_step) unit += ",\n" + Event("step", p.unit_step);
+  std::string scripts = p.fib ? "[{\"name\": \"fib\", \"code\": " + Quoted(p.fib) + "}]" : "[]";
+  return "{\"room_order\": [0], \"scripts\": " + scripts +
+         ",\n\"objects\": [\n{\"name\": \"obj_main\", \"events\": [" + main +
+         "]},\n{\"name\": \"obj_unit\", \"events\": [" + unit +
+         "]}],\n\"rooms\": [{\"name\": \"rm_bench\", \"instances\": [{\"x\": 0, \"y\": 0, \"object\": "
+         "\"obj_main\"}]}]}\n";
+}
+
+bool WriteFile(const fs::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  return bool(out);
+}
+
+// Runs a program to its end with its standard output captured; its processor time in seconds, or -1
+// when it could not run or ended with a failure status.
+double RunChild(const std::vector<std::string>& args, const fs::path& dir, std::string& output) {
+  int pipefd[2];
+  if (pipe(pipefd) != 0) return -1;
+  const pid_t pid = fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    dup2(pipefd[1], 1);
+    close(pipefd[0]);
+    close(pipefd[1]);
+    if (chdir(dir.c_str()) != 0) _exit(127);
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  close(pipefd[1]);
+  output.clear();
+  char buffer[4096];
+  for (ssize_t n; (n = read(pipefd[0], buffer, sizeof buffer)) != 0;) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) break;
+    output.append(buffer, size_t(n));
+  }
+  close(pipefd[0]);
+  int status = 0;
+  rusage usage{};
+  while (wait4(pid, &status, 0, &usage) < 0)
+    if (errno != EINTR) return -1;
+  while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// The best of runs, with the output of the last; -1 when any run failed.
+double Best(const std::vector<std::string>& args, const fs::path& dir, int runs, std::string& output) {
+  double best = 1e30;
+  for (int i = 0; i < runs; ++i) {
+    const double t = RunChild(args, dir, output);
+    if (t < 0) return -1;
+    best = std::min(best, t);
   }
   return best;
-}
-
-// Best of five runs inside one lua5.4 process; -1 on failure.
-double RunLua(const char* lua, const char* text, std::string& result) {
-  std::string script = "local function run() " + std::string(text) +
-                       " end local best = 1e9 local r for k = 1, " + std::to_string(kRuns) +
-                       " do local t = os.clock() r = run() "
-                       "best = math.min(best, os.clock() - t) end print(best) print(string.format('%f', r))";
-  std::string path = "vl_script_vs_lua.lua";
-  if (FILE* f = std::fopen(path.c_str(), "w")) {
-    std::fputs(script.c_str(), f);
-    std::fclose(f);
-  } else {
-    return -1;
-  }
-  FILE* p = popen((std::string(lua) + " " + path).c_str(), "r");
-  if (!p) return -1;
-  char line[256], value[256];
-  double seconds = -1;
-  if (std::fgets(line, sizeof line, p) && std::fgets(value, sizeof value, p)) {
-    seconds = std::atof(line);
-    result = value;
-    if (!result.empty() && result.back() == '\n') result.pop_back();
-  }
-  pclose(p);
-  std::remove(path.c_str());
-  return seconds;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-  const char* lua = argc > 1 ? argv[1] : "lua5.4";
-  CBenchHost host;
-  vl::SetCodeNames(&host);
-  vl::SetCodeHost(&host);
-  vl::RegisterBuiltinVariable("argument0", GetArgument0, nullptr, false);
-  host.h_fib = std::make_unique<vl::CCode>(kFib, false);
-  if (!host.h_fib->Compile()) {
-    std::printf("fib does not compile: %s\n", vl::ErrorText.c_str());
-    return 1;
+  int runs = 5;
+  std::string lua = "lua5.4", only, keep;
+  std::vector<std::string> runners;
+  const fs::path here = fs::absolute(fs::path(argv[0])).parent_path();
+  std::string vlpack = (here.parent_path() / "vlpack").string();
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
+    if (!next) {
+      std::fprintf(stderr,
+                   "usage: %s [--runs N] [--lua PATH] [--runner PATH]... [--only TEXT] [--keep DIR]\n",
+                   argv[0]);
+      return 2;
+    }
+    ++i;
+    if (a == "--runs")
+      runs = std::max(1, std::atoi(next));
+    else if (a == "--lua")
+      lua = next;
+    else if (a == "--runner")
+      runners.push_back(fs::absolute(next).string());
+    else if (a == "--only")
+      only = next;
+    else if (a == "--keep")
+      keep = next;
   }
-  std::printf("%-20s %12s %12s %8s  %s\n", "program", "vlrun (ms)", "Lua (ms)", "ratio", "results");
-  int slow = 0;
+  if (runners.empty()) runners.push_back((here.parent_path() / "vlrun").string());
+
+  const fs::path work = keep.empty()
+                            ? fs::temp_directory_path() / ("vl_script_vs_lua." + std::to_string(getpid()))
+                            : fs::absolute(keep);
+  fs::create_directories(work);
+
+  std::printf("processor time, best of %d runs; ratio = vlrun / Lua\n", runs);
+  std::printf("%-22s %10s", "program", "Lua (ms)");
+  for (size_t r = 0; r < runners.size(); ++r)
+    std::printf("  %10s %6s", ("run" + std::to_string(r + 1) + " (ms)").c_str(), "ratio");
+  std::printf("  result\n");
+  std::vector<double> logsum(runners.size(), 0);
+  int measured = 0, failures = 0;
   for (const RProgram& p : kPrograms) {
-    if (argc > 2 && !std::strstr(p.name, argv[2])) continue;
-    std::string ours, theirs;
-    double a = RunOurs(host, p.ours, ours), b = RunLua(lua, p.lua, theirs);
-    if (a < 0)
-      std::printf("%-20s failed: %s\n", p.name, vl::ErrorText.c_str());
-    else if (b < 0)
-      std::printf("%-20s Lua failed\n", p.name);
-    else
-      std::printf("%-20s %12.1f %12.1f %8.2f  %s / %s\n", p.name, a * 1e3, b * 1e3, a / b, ours.c_str(),
-                  theirs.c_str());
-    slow += a < 0 || b < 0 || a > 2 * b;
+    if (!only.empty() && !std::strstr(p.name, only.c_str())) continue;
+    std::string stem;
+    for (const char* c = p.name; *c; ++c) stem += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+    const fs::path project = work / stem;
+    fs::create_directories(project);
+    const fs::path game = work / (stem + ".vlg"), script = work / (stem + ".lua");
+    std::string packed;
+    if (!WriteFile(project / "game.json", Project(p)) || !WriteFile(script, p.lua) ||
+        RunChild({vlpack, project.string(), "-o", game.string()}, work, packed) < 0) {
+      std::printf("%-22s the game could not be packed\n", p.name);
+      ++failures;
+      continue;
+    }
+    std::string expected;
+    const double theirs = Best({lua, script.string()}, work, runs, expected);
+    std::printf("%-22s %10.1f", p.name, theirs * 1e3);
+    bool ok = theirs > 0;
+    std::vector<double> ours(runners.size());
+    for (size_t r = 0; r < runners.size(); ++r) {
+      std::string result;
+      ours[r] = Best({runners[r], "--headless", game.string()}, work, runs, result);
+      const bool agree = ours[r] > 0 && result == expected;
+      std::printf("  %10.1f %6.2f", ours[r] * 1e3, ours[r] / theirs);
+      if (!agree) std::printf(" (gave \"%s\")", result.c_str());
+      ok = ok && agree;
+    }
+    std::printf("  %s%s\n", expected.c_str(), ok ? "" : "  DISAGREE");
+    std::fflush(stdout);
+    if (!ok) {
+      ++failures;
+      continue;
+    }
+    ++measured;
+    for (size_t r = 0; r < runners.size(); ++r) logsum[r] += std::log(ours[r] / theirs);
   }
-  return slow == 0 ? 0 : 2;
+  if (measured) {
+    std::printf("%-22s %10s", "geometric mean", "");
+    for (double s : logsum) std::printf("  %10s %6.2f", "", std::exp(s / measured));
+    std::printf("\n");
+  }
+  if (keep.empty()) fs::remove_all(work);
+  return failures == 0 ? 0 : 1;
 }

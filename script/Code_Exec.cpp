@@ -308,6 +308,16 @@ private:
     if (n.run >= RUN_CALL_BUILTIN) return Eval(n, tmp) ? &tmp : nullptr;
     return ValueOf(n, tmp);
   }
+  // Value, through Real for a pure expression that is not read in place.
+  [[gnu::always_inline]] const RValue* ValueAny(const RToken& n, RValue& tmp) {
+    if (const RValue* v = InPlace(n)) return v;
+    if (double d; n.pure && Real(n, d)) {
+      tmp.SetReal(d);
+      return &tmp;
+    }
+    if (n.run >= RUN_CALL_BUILTIN) return Eval(n, tmp) ? &tmp : nullptr;
+    return ValueOf(n, tmp);
+  }
   // The value of a constant, a written local, an argument or a stored variable of self, read in
   // place; null for anything else.
   // Reading these changes nothing, so a caller may look before evaluating in general.
@@ -347,6 +357,11 @@ private:
     return true;
   }
   [[gnu::always_inline]] bool Index(const RToken& n, int32_t& index) {
+    if (n.pure) {
+      r_off = false;
+      index = RealIndex(n);
+      if (!r_off) return true;
+    }
     if (n.run == RUN_LOCAL && r_localvars[n.slot].ind && PlainIndex(r_localvars[n.slot].simplevalue, index))
       return true;
     if (n.run == RUN_CONSTANT && PlainIndex(n.value, index)) return true;
@@ -358,6 +373,50 @@ private:
     return v && (PlainIndex(*v, index) || IndexValue(*v, n.position, index));
   }
   bool IndexValue(const RValue& v, int32_t position, int32_t& index);
+  // A pure expression (RToken::pure) evaluated as a real without making values; false when a step
+  // leaves that path (a string, a missing variable, an index that needs rounding or is out of range, a
+  // division by zero), and the caller then evaluates in general, which repeats the reads and reports.
+  [[gnu::always_inline]] bool Real(const RToken& n, double& out) {
+    r_off = false;
+    out = RealOf(n);
+    return !r_off;
+  }
+  // The value travels in a register; a step that leaves the path sets r_off and gives 0.
+  [[gnu::hot]] double RealOf(const RToken& n);
+  double Off() {
+    r_off = true;
+    return 0;
+  }
+  // RealOf with the common leaves read in place.
+  [[gnu::always_inline]] double Operand(const RToken& n) {
+    if (n.run == RUN_LOCAL) {
+      const RVariable& var = r_localvars[n.slot];
+      return var.ind && var.simplevalue.IsReal() ? var.simplevalue.Real() : Off();
+    }
+    if (n.run == RUN_CONSTANT) return n.value.IsReal() ? n.value.Real() : Off();
+    return RealOf(n);
+  }
+  double RealIn(const RValue* v) { return v && v->IsReal() ? v->Real() : Off(); }
+  // An array element of a constant scope read as a real.
+  [[gnu::noinline]] double RealElement(const RToken& n);
+  // A whole index within a row; anything else leaves the path.
+  [[gnu::always_inline]] int32_t RealIndex(const RToken& n) {
+    const double d = Operand(n);
+    if (!(d >= 0 && d < kArrayRow) || static_cast<double>(static_cast<int32_t>(d)) != d) {
+      r_off = true;
+      return 0;
+    }
+    return static_cast<int32_t>(d);
+  }
+  // Eval, through Real when the expression is pure.
+  [[gnu::always_inline]] bool EvalAny(const RToken& n, RValue& out) {
+    double d;
+    if (n.pure && Real(n, d)) {
+      out.SetReal(d);
+      return true;
+    }
+    return Eval(n, out);
+  }
   bool Read(const RRef& ref, const RToken& node, RValue& out);
   // The end of a read that found no owner: the real 0 or the message.
   bool Unknown(const RRef& ref, const RToken& node, RValue& out);
@@ -419,6 +478,7 @@ private:
   };
   std::unique_ptr<RRunExtra> r_extra;
   RValue& r_result;
+  bool r_off = false; // a step of RealOf left the real path
 };
 
 bool CRun::IndexValue(const RValue& v, int32_t position, int32_t& index) {
@@ -428,6 +488,61 @@ bool CRun::IndexValue(const RValue& v, int32_t position, int32_t& index) {
   if (i >= kArrayRow) return Fail(position, "Array index >= 32000");
   index = static_cast<int32_t>(i);
   return true;
+}
+
+double CRun::RealOf(const RToken& n) {
+  switch (n.run) {
+  case RUN_CONSTANT: return RealIn(&n.value);
+  case RUN_LOCAL: return RealIn(LocalCell(n));
+  case RUN_ARGUMENT: return RealIn(&Arguments[n.slot]);
+  case RUN_SELF:
+  case RUN_SELF_ONLY:
+  case RUN_GLOBAL: return RealIn(SimpleCell(n));
+  case RUN_VARIABLE: return RealElement(n);
+  case RUN_UNARY: {
+    const double v = Operand(Child(n, 0));
+    switch (n.ind) {
+    case OP_NOT: return IsTrue(v) ? 0 : 1;
+    case OP_PLUS: return v;
+    case OP_MINUS: return -v;
+    case OP_BIT_NOT: return static_cast<double>(~RoundToInt64(v));
+    default: return Off();
+    }
+  }
+  default: break;
+  }
+  const double l = Operand(Child(n, 0)), r = Operand(Child(n, 1));
+  double out = 0;
+  switch (n.run) {
+  case RUN_ADD: return l + r;
+  case RUN_SUBTRACT: return l - r;
+  case RUN_MULTIPLY: return Multiply(l, r);
+  case RUN_DIVIDE: return RealOperation(OP_DIVIDE, l, r, out) ? out : Off();
+  case RUN_DIV: return RealOperation(OP_DIV, l, r, out) ? out : Off();
+  case RUN_MOD: return RealOperation(OP_MOD, l, r, out) ? out : Off();
+  case RUN_LESS: return RealOperation(OP_LESS, l, r, out) ? out : Off();
+  case RUN_LESS_EQUAL: return RealOperation(OP_LESS_EQUAL, l, r, out) ? out : Off();
+  case RUN_EQUAL: return RealOperation(OP_EQUAL2, l, r, out) ? out : Off();
+  case RUN_NOT_EQUAL: return RealOperation(OP_NOT_EQUAL, l, r, out) ? out : Off();
+  case RUN_GREATER_EQUAL: return RealOperation(OP_GREATER_EQUAL, l, r, out) ? out : Off();
+  case RUN_GREATER: return RealOperation(OP_GREATER, l, r, out) ? out : Off();
+  case RUN_AND: return IsTrue(l) && IsTrue(r);
+  case RUN_OR: return IsTrue(l) || IsTrue(r);
+  default: return RealOperation(n.ind, l, r, out) ? out : Off();
+  }
+}
+
+double CRun::RealElement(const RToken& n) {
+  const int32_t i = n.itemnumb > 1 ? RealIndex(Child(n, 1)) : 0;
+  const int32_t j = n.itemnumb > 2 ? RealIndex(Child(n, 2)) : 0;
+  RVariable* var;
+  if (n.ind2 == SCOPE_LOCAL) {
+    var = Local(n.slot);
+  } else {
+    CVariableList* list = StoredList(n.ind2, n.ind);
+    var = list ? list->Find(n.ind, n.slot) : nullptr;
+  }
+  return var ? RealIn(VariableCell(*var, n.itemnumb > 2 ? i * kArrayRow + j : i)) : Off();
 }
 
 bool CRun::Reference(const RToken& n, RRef& ref) {
@@ -514,7 +629,7 @@ bool CRun::Call(const RToken& n, RValue& out) {
   CArguments list;
   const int32_t argc = n.itemnumb;
   for (int32_t i = 0; i < argc; ++i)
-    if (!Eval(Child(n, i), list.Add())) return false;
+    if (!EvalAny(Child(n, i), list.Add())) return false;
   RValue* args = list.Data();
   if (n.run == RUN_CALL_BUILTIN) {
     const RFunction* f = GetBuiltinFunction(n.ind);
@@ -533,7 +648,7 @@ bool CRun::CallScriptNode(const RToken& n, RValue& out) {
   CArgumentFrame frame;
   const int32_t argc = n.itemnumb;
   for (int32_t i = 0; i < argc; ++i)
-    if (!Eval(Child(n, i), frame.Slot(i))) return false;
+    if (!EvalAny(Child(n, i), frame.Slot(i))) return false;
   const int32_t script = n.ind - kFirstScriptFunction;
   const CCode* code = Host->ScriptCode(script);
   if (!code) return false;
@@ -572,6 +687,10 @@ bool CRun::EvalUnary(const RToken& n, RValue& out) {
 // Two reals read in place combine at once; anything else takes the general path.
 template <int32_t OP>
 bool CRun::EvalBinary(const RToken& n, RValue& out) {
+  if (double d; n.pure && Real(n, d)) {
+    out.SetReal(d);
+    return true;
+  }
   const RValue* l = InPlace(Child(n, 0));
   const RValue* r = l && l->IsReal() ? InPlace(Child(n, 1)) : nullptr;
   double result;
@@ -665,7 +784,7 @@ int CRun::Assign(const RToken& n) {
   RRef ref{target.ind2, target.ind, 0};
   if (target.kind != NODE_SIMPLE_VARIABLE && !Reference(target, ref)) return EXEC_ERROR;
   if (n.run == RUN_ASSIGN) {
-    if (!Eval(expr, r_result)) return EXEC_ERROR;
+    if (!EvalAny(expr, r_result)) return EXEC_ERROR;
     // Where the variable lives is decided after the value, which may have declared it global.
     // Argument slots take the setter's path.
     if (RValue* cell = target.run == RUN_ARGUMENT ? nullptr : SimpleCell(target)) {
@@ -676,7 +795,7 @@ int CRun::Assign(const RToken& n) {
     return EXEC_NORMAL;
   }
   RValue tmp;
-  const RValue* value = Value(expr, tmp);
+  const RValue* value = ValueAny(expr, tmp);
   if (!value) return EXEC_ERROR;
   const int32_t op = CompoundOperator(n.ind);
   double result;
@@ -706,7 +825,7 @@ int CRun::Combine(const RToken& n, const RRef& ref, const RValue& value) {
 
 int CRun::AssignLocal(const RToken& n) {
   const RToken& target = Child(n, 0);
-  if (!Eval(Child(n, 1), r_result)) return EXEC_ERROR;
+  if (!EvalAny(Child(n, 1), r_result)) return EXEC_ERROR;
   RVariable& var = r_localvars[target.slot];
   var.ind = target.ind;
   var.simplevalue = r_result;
@@ -719,14 +838,14 @@ int CRun::SetBuiltin(const RToken& n, const RBuiltinVariable* var) {
 }
 
 int CRun::AssignBuiltin(const RToken& n) {
-  if (!Eval(Child(n, 1), r_result)) return EXEC_ERROR;
+  if (!EvalAny(Child(n, 1), r_result)) return EXEC_ERROR;
   return SetBuiltin(n, GetBuiltinVariable(Child(n, 0).ind));
 }
 
 int CRun::CombineBuiltin(const RToken& n) {
   const RToken& target = Child(n, 0);
   RValue tmp;
-  const RValue* value = Value(Child(n, 1), tmp);
+  const RValue* value = ValueAny(Child(n, 1), tmp);
   if (!value) return EXEC_ERROR;
   const RBuiltinVariable* var = GetBuiltinVariable(target.ind);
   if (!(var && var->b_getter && var->b_getter(r_self, 0, r_result)) &&
@@ -745,7 +864,7 @@ template <int32_t OP>
 int CRun::CombineLocal(const RToken& n) {
   const RToken& target = Child(n, 0);
   RValue tmp;
-  const RValue* value = Value(Child(n, 1), tmp);
+  const RValue* value = ValueAny(Child(n, 1), tmp);
   if (!value) return EXEC_ERROR;
   RVariable& var = r_localvars[target.slot];
   double result;
@@ -824,15 +943,21 @@ int CRun::With(const RToken& n) {
 
 int CRun::Switch(const RToken& n) {
   RValue value;
-  if (!Eval(Child(n, 0), value)) return EXEC_ERROR;
+  if (!EvalAny(Child(n, 0), value)) return EXEC_ERROR;
   int32_t start = n.itemnumb;
   for (int32_t i = 1; i < n.itemnumb && start == n.itemnumb; ++i) {
     const RToken& s = Child(n, i);
     if (s.kind == NODE_DEFAULT) {
       start = i;
     } else if (s.kind == NODE_CASE) {
+      // A constant label is compared where it stands.
+      const RToken& expr = Child(s, 0);
+      if (expr.run == RUN_CONSTANT) {
+        if (SameCase(value, expr.value)) start = i;
+        continue;
+      }
       RValue label;
-      if (!Eval(Child(s, 0), label)) return EXEC_ERROR;
+      if (!Eval(expr, label)) return EXEC_ERROR;
       if (SameCase(value, label)) start = i;
     }
   }
@@ -846,22 +971,9 @@ int CRun::Switch(const RToken& n) {
   return EXEC_NORMAL;
 }
 
-// A comparison of two reals read in place decides without making its value.
+// A pure condition decides without making its value.
 [[gnu::always_inline]] inline int CRun::Truth(const RToken& cond, std::string_view message) {
-  if (cond.run >= RUN_LESS && cond.run <= RUN_GREATER)
-    if (const RValue* l = InPlace(Child(cond, 0)); l && l->IsReal())
-      if (const RValue* r = InPlace(Child(cond, 1)); r && r->IsReal()) {
-        double result = 0;
-        switch (cond.run) {
-        case RUN_LESS: RealOperation(OP_LESS, l->Real(), r->Real(), result); break;
-        case RUN_LESS_EQUAL: RealOperation(OP_LESS_EQUAL, l->Real(), r->Real(), result); break;
-        case RUN_EQUAL: RealOperation(OP_EQUAL2, l->Real(), r->Real(), result); break;
-        case RUN_NOT_EQUAL: RealOperation(OP_NOT_EQUAL, l->Real(), r->Real(), result); break;
-        case RUN_GREATER_EQUAL: RealOperation(OP_GREATER_EQUAL, l->Real(), r->Real(), result); break;
-        default: RealOperation(OP_GREATER, l->Real(), r->Real(), result); break;
-        }
-        return IsTrue(result);
-      }
+  if (double d; cond.pure && Real(cond, d)) return IsTrue(d);
   return TruthOf(cond, message);
 }
 
@@ -948,7 +1060,7 @@ int CRun::ExecCall(const RToken& n) {
 }
 
 int CRun::ExecReturn(const RToken& n) {
-  return Eval(Child(n, 0), r_result) ? EXEC_EXIT : EXEC_ERROR;
+  return EvalAny(Child(n, 0), r_result) ? EXEC_EXIT : EXEC_ERROR;
 }
 
 int CRun::ExecGlobalVar(const RToken& n) {

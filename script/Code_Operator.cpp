@@ -122,9 +122,21 @@ int64_t detail::Shift(int64_t v, double count, bool left) {
 }
 
 int32_t detail::TruncatedQuotient(double l, double r) {
-  double q = std::trunc(static_cast<double>(static_cast<long double>(l) / r));
+  double q = std::trunc(l / r);
   int64_t t = q >= -9223372036854775808.0 && q < 9223372036854775808.0 ? static_cast<int64_t>(q) : INT64_MIN;
   return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(t)));
+}
+
+double detail::ExtendedProduct(double l, double r) {
+  return static_cast<double>(static_cast<long double>(l) * r);
+}
+
+double detail::ExtendedQuotient(double l, double r) {
+  return static_cast<double>(static_cast<long double>(l) / r);
+}
+
+double detail::ExtendedRemainder(double l, double r, int32_t t) {
+  return static_cast<double>(l - static_cast<long double>(t) * r);
 }
 
 int CompareStrings(const RValue& a, const RValue& b) {

@@ -3,6 +3,7 @@
 
 #include "script/Variable_Value.h"
 
+#include <bit>
 #include <cstdint>
 
 namespace vl {
@@ -47,34 +48,78 @@ namespace detail {
 int64_t Shift(int64_t v, double count, bool left);
 // The truncated quotient of div, kept as a signed 32-bit integer.
 int32_t TruncatedQuotient(double l, double r);
+// The extended-precision forms, for operands where double arithmetic could round differently.
+double ExtendedProduct(double l, double r);
+double ExtendedQuotient(double l, double r);
+// l - t * r with the product in extended precision.
+double ExtendedRemainder(double l, double r, int32_t t);
+
+// A whole number of magnitude below 2^53.
+[[gnu::always_inline]] inline bool IsWhole53(double v) {
+  return v > -0x1p53 && v < 0x1p53 && static_cast<double>(static_cast<int64_t>(v)) == v;
+}
+// A whole number of magnitude below 2^31, and it as an integer.
+[[gnu::always_inline]] inline bool IsWhole31(double v, int32_t& i) {
+  if (!(v > -0x1p31 && v < 0x1p31)) return false;
+  i = static_cast<int32_t>(v);
+  return static_cast<double>(i) == v;
+}
+// A normal power of two, positive or negative: dividing by it is exact in either precision.
+[[gnu::always_inline]] inline bool IsPowerOfTwo(double v) {
+  const auto bits = std::bit_cast<uint64_t>(v);
+  const uint64_t exponent = (bits >> 52) & 0x7FF;
+  return (bits & 0xFFFFFFFFFFFFFull) == 0 && exponent != 0 && exponent != 0x7FF;
+}
 } // namespace detail
+
+// Products and quotients rounded once from extended precision. Where the double result is exact the
+// extended one rounds to the same bits, so only the other operands pay for the extended unit.
+[[gnu::always_inline]] inline double Multiply(double l, double r) {
+  const double p = l * r;
+  // Whole numbers whose product stays below 2^53 multiply exactly.
+  if (p > -0x1p53 && p < 0x1p53 && detail::IsWhole53(l) && detail::IsWhole53(r)) return p;
+  return detail::ExtendedProduct(l, r);
+}
+// r is not 0.
+[[gnu::always_inline]] inline double Divide(double l, double r) {
+  const double q = l / r;
+  if (detail::IsPowerOfTwo(r) && q == q) return q;
+  // A whole quotient that multiplies back to l exactly is the exact quotient.
+  if (l > -0x1p53 && l < 0x1p53 && detail::IsWhole53(q) && detail::IsWhole53(r) && q * r == l) return q;
+  return detail::ExtendedQuotient(l, r);
+}
+// div and mod; r is not 0. Whole numbers below 2^31 divide exactly in integer arithmetic to the
+// truncated double quotient, and the remainder's product and difference are then exact too.
+[[gnu::always_inline]] inline double IntegerDivide(double l, double r) {
+  int32_t li, ri;
+  if (detail::IsWhole31(l, li) && detail::IsWhole31(r, ri)) return static_cast<double>(li / ri);
+  return detail::TruncatedQuotient(l, r);
+}
+[[gnu::always_inline]] inline double Modulo(double l, double r) {
+  int32_t li, ri;
+  // l - t * r rather than li % ri keeps the sign of a zero remainder as the extended rule gives it.
+  if (detail::IsWhole31(l, li) && detail::IsWhole31(r, ri)) return l - static_cast<double>(li / ri) * r;
+  return detail::ExtendedRemainder(l, r, detail::TruncatedQuotient(l, r));
+}
 
 [[gnu::always_inline]] inline bool RealOperation(int32_t op, double l, double r, double& result) {
   constexpr long double e = 1e-13L; // comparison tolerance, in extended precision
   switch (op) {
   case 210: result = l + r; return true;
   case 211: result = l - r; return true;
-  // Multiplication and division are carried out in extended precision.
-  case 212: result = static_cast<double>(static_cast<long double>(l) * r); return true;
+  case 212: result = Multiply(l, r); return true;
   case 213:
     if (r == 0) return false;
-    result = static_cast<double>(static_cast<long double>(l) / r);
+    result = Divide(l, r);
     return true;
   case 214:
-  case 215: {
     if (r == 0) return false;
-    // Integers of 31 bits divide exactly in integer arithmetic, to the same quotient.
-    if (l > -2147483648.0 && l < 2147483648.0 && r > -2147483648.0 && r < 2147483648.0) {
-      auto li = static_cast<int64_t>(l), ri = static_cast<int64_t>(r);
-      if (double(li) == l && double(ri) == r) {
-        result = static_cast<double>(op == 214 ? li / ri : li % ri);
-        return true;
-      }
-    }
-    int32_t t = detail::TruncatedQuotient(l, r);
-    result = op == 214 ? t : static_cast<double>(l - static_cast<long double>(t) * r);
+    result = IntegerDivide(l, r);
     return true;
-  }
+  case 215:
+    if (r == 0) return false;
+    result = Modulo(l, r);
+    return true;
   case 201: result = IsTrue(l) && IsTrue(r); return true;
   case 202: result = IsTrue(l) || IsTrue(r); return true;
   case 216: result = IsTrue(l) != IsTrue(r); return true;

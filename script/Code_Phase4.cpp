@@ -196,6 +196,23 @@ uint8_t RunOf(RToken& node) {
   }
 }
 
+// A node that only reads or computes, given its children do too.
+bool PureRun(const RToken& node) {
+  switch (node.run) {
+  case RUN_CONSTANT:
+  case RUN_LOCAL:
+  case RUN_SELF:
+  case RUN_SELF_ONLY:
+  case RUN_GLOBAL:
+  case RUN_ARGUMENT:
+  case RUN_UNARY: return true;
+  case RUN_VARIABLE:
+    return node.ind2 == SCOPE_LOCAL || node.ind2 == SCOPE_SELF || node.ind2 == SCOPE_UNQUALIFIED ||
+           node.ind2 == SCOPE_GLOBAL;
+  default: return node.run >= RUN_BINARY && node.run <= RUN_OR;
+  }
+}
+
 } // namespace
 
 bool FinishTree(CCode& code, RParseTree& tree) {
@@ -223,6 +240,12 @@ bool FinishTree(CCode& code, RParseTree& tree) {
                                               : RUN_COMPOUND_LOCAL;
     else if (target == RUN_BUILTIN)
       node.run = node.ind == SYM_ASSIGN ? RUN_ASSIGN_BUILTIN : RUN_COMPOUND_BUILTIN;
+  }
+  // Children follow their parents in the array.
+  for (size_t i = code.i_token.size(); i-- > 0;) {
+    RToken& node = code.i_token[i];
+    node.pure = PureRun(node);
+    for (int32_t c = 0; c < node.itemnumb && node.pure; ++c) node.pure = node.children[c].pure;
   }
   return true;
 }

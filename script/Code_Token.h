@@ -210,6 +210,9 @@ struct RToken {
   // local with a constant scope, its slot in the run's locals; for RUN_ARGUMENT, the argument number.
   mutable int32_t slot = 0;
   uint8_t run = RUN_NONE;
+  // An expression that only reads variables and applies operators (no calls, no built-in variables,
+  // no computed scopes): evaluating it changes nothing, so it may be tried as a real first.
+  bool pure = false;
   // The first child in the finished tree (null before), which the interpreter reaches directly.
   const RToken* children = nullptr;
   RValue value;
