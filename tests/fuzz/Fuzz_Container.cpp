@@ -176,16 +176,17 @@ TBytes Join(const RPlainGame& game) {
 bool MutateField(TBytes& record, std::minstd_rand& rng) {
   static constexpr int32_t kEdges[] = {INT32_MAX, INT32_MIN, -1, 0, 1, 65536, 10000000, 100000000};
   std::vector<size_t> fields;
-  // After a hit the scan steps a whole field, so a run of zero fields counts once per field.
+  // The scan keeps to field boundaries: it steps a whole field after a number, small or large, and
+  // a byte at a time through text, which is where the boundaries get lost.
   for (size_t i = 0; i + 4 <= record.size();) {
     int32_t v;
     std::memcpy(&v, &record[i], 4);
-    if (v < -1 || v >= 4096) {
-      ++i;
-      continue;
+    if (v >= -1 && v < 4096) {
+      fields.push_back(i);
+      i += 4;
+    } else {
+      i += std::any_of(&record[i], &record[i] + 4, [](uint8_t b) { return b >= 0x20 && b < 0x7F; }) ? 1 : 4;
     }
-    fields.push_back(i);
-    i += 4;
   }
   if (fields.empty()) return false;
   const int32_t edge = kEdges[rng() % std::size(kEdges)];
