@@ -5,6 +5,7 @@
 #include "library/Library_State.h"
 #include "platform/Platform.h"
 #include "runner/Event_Main.h"
+#include "runner/Help_Main.h"
 #include "runner/IO_Main.h"
 #include "runner/Run_Error.h"
 #include "runner/Run_Main.h"
@@ -12,6 +13,9 @@
 #include "runner/Runner_Host.h"
 #include "runner/Runner_Load.h"
 #include "script/Script_State.h"
+#include "sound/Sound_Class.h"
+#include "sound/Sound_State.h"
+#include "world/Game_Names.h"
 #include "world/Room_Class.h"
 #include "world/Variable_World.h"
 #include "world/World_State.h"
@@ -28,9 +32,11 @@ void Wire_Runner(TServices& services) {
   SetErrorSink(&host);
   SetFunctionErrorSink(&host);
   SetPlayHost(&host);
+  SetSoundFinder([](std::string_view name) { return Sounds().Find(name); });
 }
 
 void Unwire_Runner() {
+  SetSoundFinder(nullptr);
   SetPlayHost(nullptr);
   SetFunctionErrorSink(nullptr);
   SetErrorSink(nullptr);
@@ -45,11 +51,13 @@ void Reset_Runner() {
   ResetLibraryState();
   ResetDataStructureState();
   ResetWorldState();
+  ResetSoundState();
   Build_EventLists(); // of no objects: empty
   RunState() = RRunState();
   StepInput() = RStepInput();
   ErrorState() = RErrorState();
   Runner() = RRunner();
+  GameInfo() = RGameInfo();
 }
 
 } // namespace vl
