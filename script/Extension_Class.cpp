@@ -218,7 +218,7 @@ bool CExtensionTable::Prepare(TConstantDefiner define) {
         if (!CallableId(f.s_id)) continue;
         t_highest = std::max(t_highest, f.s_id);
         RExtensionEntry& entry = t_entries[f.s_id];
-        entry = RExtensionEntry{&f, nullptr, file.s_filename, false};
+        entry = RExtensionEntry{&f, nullptr, {}, false};
         if (file.s_kind == CExtensionFile::kDll) {
           entry.e_library = t_tempfolder + "\\" + package->s_folder + "\\" + file.s_filename;
         } else if (file.s_kind == CExtensionFile::kScript && f.s_script) {
@@ -241,8 +241,13 @@ bool CExtensionTable::CallLibrary(RExtensionEntry& entry, RValue& result) {
   // standard error per function says why it does nothing.
   if (!entry.e_warned) {
     entry.e_warned = true;
-    std::fprintf(stderr, "vlrun: extension function %s of %s cannot be called: its library is not bound\n",
-                 entry.e_function->s_name.c_str(), entry.e_library.c_str());
+    if (entry.e_library.empty())
+      std::fprintf(stderr,
+                   "vlrun: extension function %s cannot be called: it has neither a library nor code\n",
+                   entry.e_function->s_name.c_str());
+    else
+      std::fprintf(stderr, "vlrun: extension function %s of %s cannot be called: its library is not bound\n",
+                   entry.e_function->s_name.c_str(), entry.e_library.c_str());
   }
   if (!ErrorPending) ErrorText = "Unable to find DLL function with id=-1";
   result = RValue();

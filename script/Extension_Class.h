@@ -111,7 +111,7 @@ private:
   struct RExtensionEntry {
     const CExtensionFunction* e_function = nullptr;
     std::unique_ptr<CCode> e_code; // script functions only
-    std::string e_library;         // library functions: where the library was unpacked
+    std::string e_library;         // library functions: where the library was unpacked; else empty
     bool e_warned = false;         // the unbound call has been written to standard error
   };
 
