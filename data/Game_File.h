@@ -28,8 +28,10 @@ struct RGameData {
   int32_t gd_gameid = 0;
   std::array<uint8_t, 16> gd_guid{};
   std::vector<std::pair<std::string, std::string>> gd_constants; // name, value text
-  std::unique_ptr<CStream> gd_help;                              // the game information block
   std::vector<std::string> gd_libinit;                           // library initialization code
+  // Decided once at start-up; refuses writes outside the working folder, exports and extension
+  // packages. Off until the preferences store that decides it arrives.
+  bool gd_securemode = false;
 };
 
 RGameData& GameData();

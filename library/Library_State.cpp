@@ -1,5 +1,6 @@
 #include "library/Library_State.h"
 
+#include "library/Include_File.h"
 #include "library/Path_Class.h"
 #include "library/Support_Random.h"
 
@@ -7,6 +8,7 @@ namespace vl {
 
 void ResetLibraryState() {
   Paths().ClearAll();
+  IncludedFiles() = CIncludedFileTable();
   SetRandomSeed(0);
   SetStartSeed(std::nullopt);
 }

@@ -92,7 +92,7 @@ void Failed(const std::string& message) {
 } // namespace
 
 void Save_Game(const std::string& file) {
-  if (GameVariables().gv_securemode && file.find_first_of("\\/") != std::string::npos)
+  if (GameData().gd_securemode && file.find_first_of("\\/") != std::string::npos)
     return Failed("In secure mode you cannot save game to file " + file);
   const RRunState& state = RunState();
   const RGameVariables& vars = GameVariables();

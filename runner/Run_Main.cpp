@@ -10,6 +10,7 @@
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
 #include "script/Code_Main.h"
+#include "script/Extension_Class.h"
 #include "script/Variable_Class.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
@@ -130,6 +131,9 @@ void Game_Start() {
   PlayState().ps_transition = 0;
   SeedRandomAtGameStart();
   Run_LibraryInit();
+  // A failing initialization is reported as fatal, which ends the game.
+  CInstance temporary;
+  if (!Extensions().Init(&temporary)) return;
   state.rs_rooms.clear();
   state.rs_carried.clear();
   Room_Start(RoomOrderFirst(), true);
@@ -139,6 +143,8 @@ void Game_End() {
   Room_End(true);
   RunState().rs_rooms.clear();
   Set_PlayedRoom(nullptr, -1);
+  CInstance temporary;
+  Extensions().Final(&temporary);
 }
 
 void Room_Change(int32_t index) {

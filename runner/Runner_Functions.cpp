@@ -4,6 +4,7 @@
 #include "library/Function_Game.h"
 #include "library/Function_Math.h"
 #include "library/Function_Misc.h"
+#include "library/Include_File.h"
 #include "script/Code_Function.h"
 #include "world/Function_Interaction.h"
 
@@ -19,6 +20,7 @@ void RegisterBuiltinFunctions() {
   Register_Function_Math();
   Register_Function_Interaction();
   Register_Function_Misc();
+  Register_Function_IncludedFiles();
   Register_Function_Game();
   Register_Function_DataStructures();
 }

@@ -4,6 +4,7 @@
 #include "runner/Run_Command.h"
 #include "runner/Run_Error.h"
 #include "script/Code_Function.h"
+#include "script/Extension_Class.h"
 #include "script/Script_Class.h"
 #include "world/Game_Names.h"
 #include "world/World_Report.h"
@@ -19,16 +20,20 @@ const std::string& CRunnerHost::ScriptName(int32_t n) const {
   return Scripts().Name(n);
 }
 
-bool CRunnerHost::CallExtension(int32_t, CInstance*, CInstance*, int32_t, const RValue*, RValue&) {
-  return false;
+bool CRunnerHost::CallExtension(int32_t n, CInstance* self, CInstance* other, int32_t argc,
+                                const RValue* args, RValue& result) {
+  return Extensions().Call(n, self, other, result, args, argc);
 }
 
 int32_t CRunnerHost::FindFunction(std::string_view name) const {
   if (const int32_t script = Scripts().Find(name); script >= 0) return kFirstScriptFunction + script;
+  if (const int32_t extension = Extensions().FindFunction(name); extension >= 0)
+    return kFirstExtensionFunction + extension;
   return FindBuiltinFunction(name);
 }
 
 int32_t CRunnerHost::FunctionArgCount(int32_t id) const {
+  if (id >= kFirstExtensionFunction) return Extensions().ArgCount(id - kFirstExtensionFunction);
   if (id >= kFirstScriptFunction) return -1;
   const RFunction* f = GetBuiltinFunction(id);
   return f ? f->f_argnumb : -1;

@@ -1,8 +1,7 @@
 #pragma once
 // What the lower floors ask of the runner, in one object: the instances and scripts that code
 // reaches, the names the compiler resolves (scripts, built-in functions, resource names and
-// constants), event dispatch and saving for the world, and where errors are shown. Extension
-// functions join when their packages arrive.
+// constants), event dispatch and saving for the world, and where errors are shown.
 
 #include "library/Support_Report.h"
 #include "script/Code_Error.h"

@@ -4,6 +4,7 @@
 #include "data/Game_File.h"
 #include "data/Sprite_Class.h"
 #include "data/Support_Stream.h"
+#include "library/Include_File.h"
 #include "library/Support_Random.h"
 #include "platform/Platform.h"
 #include "platform/Platform_Os.h"
@@ -11,11 +12,13 @@
 #include "runner/Run_Main.h"
 #include "runner/Runner_Sections.h"
 #include "script/Code_Function.h"
+#include "script/Extension_Class.h"
 #include "script/Script_Class.h"
 #include "script/Trigger_Class.h"
 #include "script/Variable_Class.h"
 #include "world/Constant_Define.h"
 #include "world/Object_Class.h"
+#include "world/TimeLine_Class.h"
 #include "world/Variable_World.h"
 
 #include <cmath>
@@ -96,6 +99,10 @@ std::string CreateTempFolder(const std::string& exeFolder) {
       TryCreateTempFolder(fs::current_path(ec), rng, result))
     return result;
   return {};
+}
+
+std::string RunTempFolder() {
+  return Runner().rn_tempfolder.empty() ? std::string(".") : Runner().rn_tempfolder;
 }
 
 void RemoveTempFolder(const std::string& folder) {
@@ -283,6 +290,19 @@ bool CompileObjects() {
   return Objects().CompileAll();
 }
 
+bool PrepareIncludedFiles() {
+  IncludedFiles().t_tempfolder = RunTempFolder();
+  return IncludedFiles().PrepareAll();
+}
+
+bool PrepareExtensions() {
+  return Extensions().Prepare(DefineConstant);
+}
+
+bool CompileTimeLines() {
+  return TimeLines().CompileAll();
+}
+
 struct RPrepareStep {
   int32_t percent;
   const char* text;
@@ -291,12 +311,12 @@ struct RPrepareStep {
 };
 
 constexpr RPrepareStep kPrepareSteps[] = {
-    {50, "Extracting included files", NothingToPrepare, "Failed to extract the included files."},
-    {55, "Preparing extension pacakges", NothingToPrepare, "Failed to prepare extension packages."},
+    {50, "Extracting included files", PrepareIncludedFiles, "Failed to extract the included files."},
+    {55, "Preparing extension pacakges", PrepareExtensions, "Failed to prepare extension packages."},
     {60, "Preparing constants", DefineConstants, "Failed to define the constants."},
     {61, "Preparing triggers", PrepareTriggers, "Failed to prepare triggers."},
     {62, "Compiling scripts", CompileScripts, "Failed to compile the scripts."},
-    {70, "Compiling time line actions", NothingToPrepare, "Failed to compile the actions in the time lines."},
+    {70, "Compiling time line actions", CompileTimeLines, "Failed to compile the actions in the time lines."},
     {72, "Compiling object actions", CompileObjects, "Failed to compile the actions in the objects."},
     {80, "Preparing sounds", NothingToPrepare, "Failed to prepare the sounds."},
     {90, "Preparing graphics", Init_Graphics, nullptr},
@@ -364,7 +384,8 @@ bool Init_Graphics() {
 }
 
 void Finish_Game() {
-  // Graphics, sound and included files are released here as those subsystems arrive.
+  // Graphics and sound are released here as those subsystems arrive.
+  IncludedFiles().RemoveAll();
 }
 
 bool Play_Game() {

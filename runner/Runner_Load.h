@@ -42,6 +42,8 @@ void TraceBanner();
 
 // Creates the per-run temporary folder (empty string when every attempt failed).
 std::string CreateTempFolder(const std::string& exeFolder);
+// The run's temporary folder, or the current folder (the last place tried) when none was made.
+std::string RunTempFolder();
 // Empties and removes the temporary folder; only files below it are ever deleted.
 void RemoveTempFolder(const std::string& folder);
 

@@ -4,19 +4,28 @@
 #include "data/Game_File.h"
 #include "data/Sprite_Class.h"
 #include "data/Support_Stream.h"
+#include "library/Include_File.h"
 #include "library/Path_Class.h"
+#include "platform/Platform.h"
+#include "runner/Help_Main.h"
+#include "runner/Runner_Load.h"
+#include "script/Extension_Class.h"
 #include "script/Script_Class.h"
 #include "script/Trigger_Class.h"
+#include "sound/Sound_Class.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
+#include "world/TimeLine_Class.h"
 
 namespace vl {
 
 namespace {
 
+// A package that names a place outside the temporary folder says so before the section fails.
 bool ReadExtensions(CStream& s, RGameData&) {
-  if (s.ReadInteger() != 700) return false;
-  return s.ReadInteger() <= 0; // package records are not read yet
+  if (Extensions().LoadSection(s, RunTempFolder())) return true;
+  if (!Extensions().t_loaderror.empty()) Dialogs().ShowMessage(Extensions().t_loaderror);
+  return false;
 }
 
 bool ReadTriggers(CStream& s, RGameData&) {
@@ -36,6 +45,14 @@ bool ReadConstants(CStream& s, RGameData& game) {
 
 bool ReadNamed(CStream& s, RGameData&) {
   return ReadNamedSectionWithoutRecords(s);
+}
+
+bool ReadSounds(CStream& s, RGameData&) {
+  return Sounds().LoadSection(s);
+}
+
+bool ReadTimeLines(CStream& s, RGameData&) {
+  return TimeLines().LoadSection(s);
 }
 
 bool ReadScripts(CStream& s, RGameData&) {
@@ -63,14 +80,11 @@ bool ReadRooms(CStream& s, RGameData&) {
 }
 
 bool ReadIncludedFiles(CStream& s, RGameData&) {
-  if (s.ReadInteger() != kResourceVersion) return false;
-  return s.ReadInteger() <= 0; // included-file records are not read yet
+  return IncludedFiles().LoadSection(s);
 }
 
-bool ReadHelp(CStream& s, RGameData& game) {
-  if (s.ReadInteger() != kResourceVersion) return false;
-  game.gd_help = s.ReadStreamC();
-  return true;
+bool ReadHelp(CStream& s, RGameData&) {
+  return Load_GameInfo(s);
 }
 
 bool ReadLibraryInit(CStream& s, RGameData& game) {
@@ -97,13 +111,13 @@ const std::array<RSection, 16> kSections = {{
     {0, "Loading extension packages", ReadExtensions},
     {5, "Loading triggers", ReadTriggers},
     {6, "Loading constants", ReadConstants},
-    {7, "Loading sounds", ReadNamed},
+    {7, "Loading sounds", ReadSounds},
     {10, "Loading sprites", ReadSprites},
     {23, "Loading backgrounds", ReadBackgrounds},
     {30, "Loading paths", ReadPaths},
     {32, "Loading scripts", ReadScripts},
     {34, "Loading fonts", ReadNamed},
-    {36, "Loading time lines", ReadNamed},
+    {36, "Loading time lines", ReadTimeLines},
     {38, "Loading objects", ReadObjects},
     {40, "Loading rooms", ReadRooms},
     {43, "Loading included files", ReadIncludedFiles},

@@ -5,6 +5,7 @@
 #include "library/Library_State.h"
 #include "platform/Platform.h"
 #include "runner/Event_Main.h"
+#include "runner/Help_Main.h"
 #include "runner/IO_Main.h"
 #include "runner/Run_Error.h"
 #include "runner/Run_Main.h"
@@ -13,6 +14,9 @@
 #include "runner/Runner_Images.h"
 #include "runner/Runner_Load.h"
 #include "script/Script_State.h"
+#include "sound/Sound_Class.h"
+#include "sound/Sound_State.h"
+#include "world/Game_Names.h"
 #include "world/Room_Class.h"
 #include "world/Sprite_Shape.h"
 #include "world/Variable_World.h"
@@ -32,9 +36,11 @@ void Wire_Runner(TServices& services) {
   SetPlayHost(&host);
   SetSpriteShapes(&ImageShapes());
   SetBackgroundSizes(&ImageShapes());
+  SetSoundFinder([](std::string_view name) { return Sounds().Find(name); });
 }
 
 void Unwire_Runner() {
+  SetSoundFinder(nullptr);
   SetBackgroundSizes(nullptr);
   SetSpriteShapes(nullptr);
   SetPlayHost(nullptr);
@@ -51,11 +57,13 @@ void Reset_Runner() {
   ResetLibraryState();
   ResetDataStructureState();
   ResetWorldState();
+  ResetSoundState();
   Build_EventLists(); // of no objects: empty
   RunState() = RRunState();
   StepInput() = RStepInput();
   ErrorState() = RErrorState();
   Runner() = RRunner();
+  GameInfo() = RGameInfo();
 }
 
 } // namespace vl

@@ -3,6 +3,7 @@
 #include "script/Code_Error.h"
 #include "script/Code_Function.h"
 #include "script/Constant_Main.h"
+#include "script/Extension_Class.h"
 #include "script/Script_Class.h"
 #include "script/Trigger_Class.h"
 #include "script/Variable_Class.h"
@@ -12,6 +13,7 @@ namespace vl {
 void ResetScriptState() {
   Scripts().ClearAll();
   Triggers().ClearAll();
+  Extensions() = CExtensionTable();
   ResetConstants();
   ResetGlobals();
   ClearError();

@@ -39,7 +39,6 @@ bool DefineConstant(std::string_view rawname, std::string_view valuetext) {
 }
 
 bool DefineConstants() {
-  ResetConstants();
   for (const auto& [name, text] : GameData().gd_constants)
     if (!DefineConstant(name, text)) return false;
   return true;

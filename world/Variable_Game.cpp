@@ -274,7 +274,7 @@ const RGameVariable kGameVariables[] = {
     {"event_number", VL_GET(CurrentEvent().event_number), nullptr},
     {"event_object", VL_GET(CurrentEvent().event_object), nullptr},
     {"event_action", VL_GET(CurrentEvent().event_action), nullptr},
-    {"secure_mode", VL_GET(GameVariables().gv_securemode ? 1 : 0), nullptr},
+    {"secure_mode", VL_GET(GameData().gd_securemode ? 1 : 0), nullptr},
     {"debug_mode", VL_GET(GameVariables().gv_debugmode ? 1 : 0), nullptr},
     {"error_occurred", VL_GET(ErrorOccurred ? 1 : 0), VL_SET(ErrorOccurred = Num(v) >= 0.5)},
     {"error_last", VL_GETS(LastError), VL_SET(LastError = std::string(v.Str()))},

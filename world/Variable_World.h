@@ -19,7 +19,6 @@ struct RGameVariables {
   int32_t gv_cursorsprite = -1;
   int32_t gv_fps = 0;
   int32_t gv_viewcurrent = 0;
-  bool gv_securemode = false;
   bool gv_debugmode = false;
   std::string gv_tempdirectory;
   std::string gv_programdirectory; // without a trailing separator

@@ -5,6 +5,7 @@
 #include "script/Trigger_Class.h"
 #include "world/Event_Class.h"
 #include "world/Object_Class.h"
+#include "world/TimeLine_Class.h"
 
 #include <fmt/format.h>
 
@@ -37,9 +38,8 @@ void ShowLoadMessage(const std::string& message) {
 std::string TriggerName(int32_t n) {
   return Triggers().Name(n);
 }
-// Until the game has time lines, every index names none.
-std::string TimeLineName(int32_t) {
-  return "<undefined>";
+std::string TimeLineName(int32_t n) {
+  return TimeLines().Name(n);
 }
 
 } // namespace vl

@@ -2,6 +2,7 @@
 
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
+#include "world/TimeLine_Class.h"
 #include "world/Variable_World.h"
 #include "world/World_Report.h"
 #include "world/World_Run.h"
@@ -11,6 +12,7 @@ namespace vl {
 void ResetWorldState() {
   Objects().ClearAll();
   Rooms().ClearAll();
+  TimeLines().ClearAll();
   PlayState() = RPlayState();
   New_Room = kRoomNone;
   CurrentEvent() = RCurrentEvent();

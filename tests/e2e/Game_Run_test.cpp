@@ -332,5 +332,54 @@ TEST_F(GameRun, WorldExampleMovesAlongItsPathAndInherits) {
   EXPECT_EQ(Lines(r.out), (RLines{"object 0 ticked 3 times", "object 2 ticked 3 times"}));
 }
 
+TEST_F(GameRun, GameWithEverySectionLoadsAndRuns) {
+  const std::filesystem::path folder = dir.Path() / "every";
+  std::filesystem::create_directories(folder);
+  const auto put = [&](const std::string& name, const std::string& text) {
+    std::ofstream(folder / name, std::ios::binary) << text;
+  };
+  put("jump.wav", "RIFF");
+  put("info.rtf", "{\\rtf1 How to play}");
+  put("kept.txt", "kept");
+  put("removed.txt", "removed");
+  put("tools.gml", "#define ext_init\r\nshow_debug_message(\"init \" + string(ext_const))\r\n"
+                   "#define ext_final\r\nshow_debug_message(\"final\")\r\n"
+                   "#define ext_twice\r\nreturn argument0 * 2\r\n");
+  put("tools.dll", "MZ");
+  put("game.json", R"j({
+    "sounds": [{"name": "snd_jump", "file": "jump.wav", "kind": "multimedia"}],
+    "time_lines": [{"name": "tl_waves", "moments": [{"step": 3, "actions": [{"code": "x = 1"}]}]}],
+    "included_files": [{"file": "kept.txt", "remove_at_end": false}, {"file": "removed.txt"}],
+    "game_info": {"file": "info.rtf", "caption": "Help"},
+    "extensions": [{"name": "tools", "key": 99, "files": [
+      {"file": "tools.gml", "kind": "script", "init": "ext_init", "final": "ext_final",
+       "functions": [{"name": "ext_init"}, {"name": "ext_final"}, {"name": "ext_twice", "args": 1}],
+       "constants": [{"name": "ext_const", "value": "3"}]},
+      {"file": "tools.dll", "kind": "library",
+       "functions": [{"name": "native", "external": "Native", "args": 2, "convention": "cdecl"}]}]}],
+    "objects": [{"name": "obj", "events": [
+      {"type": "create", "actions": [{"code": "show_debug_message(ext_twice(21)); show_debug_message(snd_jump + tl_waves); show_debug_message(native(1, 2)); show_debug_message(native(3, 4))"}]},
+      {"type": "other", "number": 3, "actions": [{"code": "show_debug_message('end')"}]}]}],
+    "rooms": [{"name": "room0", "instances": [{"x": 0, "y": 0, "object": "obj"}]}]
+  })j");
+  const std::string game = dir / "every.vlg";
+  const RProcessResult packed =
+      RunCommand(Quote(BuiltProgram("vlpack")) + " " + Quote(folder.string()) + " -o " + Quote(game));
+  ASSERT_EQ(packed.status, 0) << packed.err;
+  const RProcessResult r =
+      RunCommand("cd " + Quote(dir.Path().string()) + " && env TMPDIR=" + Quote(dir.Path().string()) + " " +
+                 Quote(BuiltProgram("vlrun")) + " --headless --steps 2 " + Quote(game));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out), (RLines{"init 3", "42", "0", "0", "0", "end", "final"}));
+  // The library function said once that it cannot be called.
+  const RLines said = Lines(r.err);
+  ASSERT_EQ(said.size(), 1u) << r.err;
+  EXPECT_NE(said[0].find("native"), std::string::npos) << said[0];
+  EXPECT_NE(said[0].find("tools.dll"), std::string::npos) << said[0];
+  // Included files were written to the working folder; the one marked for it was removed at the end.
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() / "kept.txt"));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "removed.txt"));
+}
+
 } // namespace
 } // namespace vl::test

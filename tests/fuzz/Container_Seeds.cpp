@@ -1,8 +1,8 @@
 // Writes the seed games of the container fuzz target into a folder (tests/fuzz/corpus/fuzz_container):
 // small valid games with objects, rooms, instances, tiles, scripts, triggers, paths, sprites and
-// backgrounds, each as plain game data (mode byte 1) and one also scrambled as stored (mode byte 0).
-// Every instance names an object below the object count, so what the fuzzer finds beyond that it
-// found by itself.
+// backgrounds, and one with every section populated, each as plain game data (mode byte 1) and one
+// also scrambled as stored (mode byte 0). Every instance names an object below the object count, so
+// what the fuzzer finds beyond that it found by itself.
 #include "data/Game_File.h"
 #include "tools/writer/Game_Writer.h"
 
@@ -95,6 +95,28 @@ RGameProject GameWithImages() {
   return p;
 }
 
+// Every section populated: a sound, a time line, included files, the game information and a package
+// with a script file, a library and a data file.
+RGameProject GameWithEverySection() {
+  RGameProject p = GameWithResources();
+  p.gp_sounds.push_back(RPackSound{
+      .name = "snd", .extension = ".wav", .origname = "a.wav", .data = std::vector<uint8_t>{1, 2}});
+  p.gp_timelines.push_back(RPackTimeLine{.name = "tl", .moments = {{0, {Code("x = 1;")}}, {5, {}}}});
+  p.gp_includes.push_back(RPackIncludedFile{.filename = "data.txt", .data = {'a'}, .exportaction = 0});
+  p.gp_info.text = "{\\rtf1 info}";
+  RPackExtension package{.name = "ext", .folder = "extdir", .key = 77};
+  RPackExtensionFile script{.filename = "ext.gml", .kind = 2, .init = "ext_init"};
+  const std::string text = "#define ext_init\rglobal.e = 1\r#define ext_twice\rreturn argument0 * 2\r";
+  script.data.assign(text.begin(), text.end());
+  script.functions = {{.name = "ext_init", .id = 0}, {.name = "ext_twice", .id = 1, .argcount = 1}};
+  script.constants = {{"ext_const", "3"}};
+  RPackExtensionFile library{.filename = "ext.dll", .kind = 1, .data = {'M', 'Z'}};
+  library.functions = {{.name = "ext_native", .id = 2, .argcount = 2, .argtypes = {1, 2}}};
+  package.files = {script, library, RPackExtensionFile{.filename = "none", .kind = 3}};
+  p.gp_extensions.push_back(package);
+  return p;
+}
+
 void Save(const std::filesystem::path& file, uint8_t mode, const std::vector<uint8_t>& data) {
   std::ofstream out(file, std::ios::binary);
   out.put(char(mode));
@@ -118,6 +140,7 @@ int main(int argc, char** argv) {
   Save(folder / "plain_rooms", 1, Plain(GameWithRooms()));
   Save(folder / "plain_resources", 1, Plain(GameWithResources()));
   Save(folder / "plain_images", 1, Plain(GameWithImages()));
+  Save(folder / "plain_every_section", 1, Plain(GameWithEverySection()));
   Save(folder / "scrambled_objects", 0, WriteGameData(GameWithObjects(), 0));
   return 0;
 }

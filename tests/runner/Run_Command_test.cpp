@@ -211,12 +211,12 @@ TEST_F(SavedGame, MissingFileDoesNothingAndAnUnreadableOneIsReported) {
 }
 
 TEST_F(SavedGame, SecureModeRefusesFoldersAndFailuresAreReported) {
-  GameVariables().gv_securemode = true;
+  GameData().gd_securemode = true;
   const std::string file = dir / "secure.sav";
   Save_Game(file);
   EXPECT_TRUE(Reported("In secure mode you cannot save game to file " + file));
   EXPECT_FALSE(std::filesystem::exists(file));
-  GameVariables().gv_securemode = false;
+  GameData().gd_securemode = false;
   platform.errors.clear();
   const std::string missing = (dir.Path() / "no folder" / "x.sav").string();
   Save_Game(missing);

@@ -83,6 +83,12 @@ void WriteAction(CStream& s, const RPackAction& action) {
   s.WriteBoolean(action.isnot);
 }
 
+void WriteEvent(CStream& s, const std::vector<RPackAction>& actions) {
+  s.WriteInteger(400);
+  s.WriteInteger(int32_t(actions.size()));
+  for (const RPackAction& action : actions) WriteAction(s, action);
+}
+
 void WriteObject(CStream& s, const RPackObject& object) {
   s.WriteInteger(430);
   s.WriteInteger(object.sprite);
@@ -97,9 +103,7 @@ void WriteObject(CStream& s, const RPackObject& object) {
     for (const RPackEvent& event : object.events) {
       if (event.type != type) continue;
       s.WriteInteger(event.number);
-      s.WriteInteger(400);
-      s.WriteInteger(int32_t(event.actions.size()));
-      for (const RPackAction& action : event.actions) WriteAction(s, action);
+      WriteEvent(s, event.actions);
     }
     s.WriteInteger(-1);
   }
@@ -161,26 +165,126 @@ void WriteBackgroundImage(CStream& s, const RPackBackgroundImage& pack) {
   back.SaveToStream(s);
 }
 
+void WriteTimeLine(CStream& s, const RPackTimeLine& timeline) {
+  s.WriteInteger(500);
+  s.WriteInteger(int32_t(timeline.moments.size()));
+  for (const RPackMoment& moment : timeline.moments) {
+    s.WriteInteger(moment.step);
+    WriteEvent(s, moment.actions);
+  }
+}
+
+void WriteSound(CStream& s, const RPackSound& sound) {
+  s.WriteInteger(800);
+  s.WriteInteger(sound.kind);
+  s.WriteString(sound.extension);
+  s.WriteString(sound.origname);
+  s.WriteBoolean(sound.data.has_value());
+  if (sound.data) s.WriteStream(CStream(*sound.data));
+  s.WriteInteger(sound.effects);
+  s.WriteReal(sound.volume);
+  s.WriteReal(sound.pan);
+  s.WriteBoolean(sound.preload);
+}
+
+void WriteExtensionFile(CStream& s, const RPackExtensionFile& file) {
+  s.WriteInteger(700);
+  s.WriteString(file.filename);
+  s.WriteInteger(file.kind);
+  s.WriteString(file.init);
+  s.WriteString(file.final);
+  s.WriteInteger(int32_t(file.functions.size()));
+  for (const RPackExtensionFunction& f : file.functions) {
+    s.WriteInteger(700);
+    s.WriteString(f.name);
+    s.WriteString(f.extname);
+    s.WriteInteger(f.kind);
+    s.WriteInteger(f.id);
+    s.WriteInteger(f.argcount);
+    for (int32_t type : f.argtypes) s.WriteInteger(type);
+    s.WriteInteger(f.returntype);
+  }
+  s.WriteInteger(int32_t(file.constants.size()));
+  for (const auto& [name, value] : file.constants) {
+    s.WriteInteger(700);
+    s.WriteString(name);
+    s.WriteString(value);
+  }
+}
+
+// Packages follow each other without blocks; each ends with its files' contents, scrambled with
+// the package's key from the sixth byte on.
+void WriteExtensions(CStream& s, const std::vector<RPackExtension>& packages) {
+  s.WriteInteger(700);
+  s.WriteInteger(int32_t(packages.size()));
+  for (const RPackExtension& package : packages) {
+    s.WriteInteger(700);
+    s.WriteString(package.name);
+    s.WriteString(package.folder);
+    s.WriteInteger(int32_t(package.files.size()));
+    for (const RPackExtensionFile& file : package.files) WriteExtensionFile(s, file);
+    CStream content;
+    content.WriteInteger(package.key);
+    for (const RPackExtensionFile& file : package.files)
+      if (file.kind != 3) content.WriteStreamC(CStream(file.data));
+    content.Encrypt(package.key, 5, 0);
+    s.WriteStream(content);
+  }
+}
+
+void WriteIncludedFiles(CStream& s, const std::vector<RPackIncludedFile>& files) {
+  s.WriteInteger(800);
+  s.WriteInteger(int32_t(files.size()));
+  for (const RPackIncludedFile& file : files) {
+    CStream block;
+    block.WriteInteger(800);
+    block.WriteString(file.filename);
+    block.WriteString(file.origname);
+    block.WriteBoolean(file.exists);
+    block.WriteInteger(int32_t(file.data.size()));
+    block.WriteBoolean(file.store);
+    if (file.exists && file.store) block.WriteStream(CStream(file.data));
+    block.WriteInteger(file.exportaction);
+    block.WriteString(file.exportdir);
+    block.WriteBoolean(file.overwrite);
+    block.WriteBoolean(file.freedata);
+    block.WriteBoolean(file.removeend);
+    s.WriteStreamC(block);
+  }
+}
+
+void WriteGameInfo(CStream& s, const RPackGameInfo& info) {
+  s.WriteInteger(800);
+  CStream block;
+  block.WriteInteger(info.color);
+  block.WriteBoolean(info.embedded);
+  block.WriteString(info.caption);
+  for (int32_t v : {info.left, info.top, info.width, info.height}) block.WriteInteger(v);
+  for (bool b : {info.border, info.sizeable, info.stayontop, info.pause}) block.WriteBoolean(b);
+  block.WriteStream(CStream(std::vector<uint8_t>(info.text.begin(), info.text.end())));
+  s.WriteStreamC(block);
+}
+
 void WriteSections(CStream& s, const RGameProject& project) {
   const RGameData& game = project.gp_game;
-  s.WriteInteger(700), s.WriteInteger(0); // extension packages
+  WriteExtensions(s, project.gp_extensions);
   WriteSlots(s, project.gp_triggers, WriteTrigger);
   s.WriteInteger(800);
   s.WriteInteger(int32_t(game.gd_constants.size()));
   for (const auto& [name, value] : game.gd_constants) s.WriteString(name), s.WriteString(value);
-  WriteEmptyNamedSection(s); // sounds
+  WriteNamedSection(s, project.gp_sounds, WriteSound);
   WriteNamedSection(s, project.gp_sprites, WriteSprite);
   WriteNamedSection(s, project.gp_backgrounds, WriteBackgroundImage);
   WriteNamedSection(s, project.gp_paths, WritePath);
   WriteNamedSection(s, project.gp_scripts, WriteScript);
-  for (int kind = 0; kind < 2; ++kind) WriteEmptyNamedSection(s); // fonts, time lines
+  WriteEmptyNamedSection(s); // fonts
+  WriteNamedSection(s, project.gp_timelines, WriteTimeLine);
   WriteNamedSection(s, project.gp_objects, WriteObject);
   WriteNamedSection(s, project.gp_rooms, WriteRoom);
   s.WriteInteger(project.gp_lastinstanceid);
   s.WriteInteger(project.gp_lasttileid);
-  s.WriteInteger(800), s.WriteInteger(0); // included files
-  s.WriteInteger(800);
-  s.WriteStreamC(game.gd_help ? *game.gd_help : CStream());
+  WriteIncludedFiles(s, project.gp_includes);
+  WriteGameInfo(s, project.gp_info);
   s.WriteInteger(500);
   s.WriteInteger(int32_t(game.gd_libinit.size()));
   for (const std::string& code : game.gd_libinit) s.WriteString(code);

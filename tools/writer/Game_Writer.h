@@ -126,6 +126,71 @@ struct RPackTrigger {
   std::string constname;
 };
 
+// A sound resource: the file's bytes with how it plays.
+struct RPackSound {
+  std::string name;
+  int32_t kind = 0; // 0 normal, 1 background, 2 3D, 3 multimedia
+  std::string extension, origname;
+  std::optional<std::vector<uint8_t>> data;
+  int32_t effects = 0;
+  double volume = 1, pan = 0;
+  bool preload = true;
+};
+
+struct RPackMoment {
+  int32_t step = 0;
+  std::vector<RPackAction> actions;
+};
+
+struct RPackTimeLine {
+  std::string name;
+  std::vector<RPackMoment> moments;
+};
+
+// An included file and what the runner does with it at game start and end.
+struct RPackIncludedFile {
+  std::string filename, origname;
+  bool exists = true, store = true;
+  std::vector<uint8_t> data;
+  int32_t exportaction = 2; // 0 none, 1 temporary folder, 2 the name itself, 3 exportdir
+  std::string exportdir;
+  bool overwrite = false, freedata = true, removeend = true;
+};
+
+// The game information text and its window.
+struct RPackGameInfo {
+  int32_t color = 0xFFFFFF;
+  bool embedded = false;
+  std::string caption;
+  int32_t left = -1, top = -1, width = 600, height = 400;
+  bool border = true, sizeable = true, stayontop = false, pause = true;
+  std::string text;
+};
+
+struct RPackExtensionFunction {
+  std::string name, extname;
+  int32_t kind = 11; // 12 cdecl, else stdcall
+  int32_t id = 0;
+  int32_t argcount = 0;
+  std::array<int32_t, 17> argtypes = {2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2};
+  int32_t returntype = 2;
+};
+
+struct RPackExtensionFile {
+  std::string filename;
+  int32_t kind = 4; // 1 library, 2 script file, 3 no content, 4 any other file
+  std::string init, final;
+  std::vector<RPackExtensionFunction> functions;
+  std::vector<std::pair<std::string, std::string>> constants; // name, value text
+  std::vector<uint8_t> data;
+};
+
+struct RPackExtension {
+  std::string name, folder;
+  std::vector<RPackExtensionFile> files;
+  int32_t key = 0; // scrambles the files' contents
+};
+
 struct RGameProject {
   RGameData gp_game;               // header, settings, resource head and sections
   std::vector<uint8_t> gp_library; // the carried library's bytes, named by gp_game.gd_libraryname
@@ -142,6 +207,11 @@ struct RGameProject {
   std::vector<std::optional<RPackScript>> gp_scripts;
   std::vector<std::optional<RPackObject>> gp_objects;
   std::vector<std::optional<RPackRoom>> gp_rooms;
+  std::vector<std::optional<RPackSound>> gp_sounds;
+  std::vector<std::optional<RPackTimeLine>> gp_timelines;
+  std::vector<RPackExtension> gp_extensions;
+  std::vector<RPackIncludedFile> gp_includes;
+  RPackGameInfo gp_info;
 };
 
 // The game data from the marker on, scrambled and with its checksum, for a marker at `marker`.

@@ -350,7 +350,24 @@ std::vector<std::optional<T>> ReadResources(const json& list, Read read) {
   return items;
 }
 
-void ReadWorld(const json& paths, const json& objects, const json& rooms, RGameProject& project) {
+RPackTimeLine ReadTimeLine(const json& v, const RGameProject& project) {
+  CheckKeys(v, "a time line", {"name", "moments"});
+  RPackTimeLine timeline;
+  Get(v, "name", timeline.name);
+  for (const json& m : v.value("moments", json::array())) {
+    CheckKeys(m, "a moment", {"step", "actions"});
+    RPackMoment moment;
+    Get(m, "step", moment.step);
+    for (const json& a : m.value("actions", json::array())) moment.actions.push_back(ReadAction(a, project));
+    timeline.moments.push_back(std::move(moment));
+  }
+  std::stable_sort(timeline.moments.begin(), timeline.moments.end(),
+                   [](const RPackMoment& a, const RPackMoment& b) { return a.step < b.step; });
+  return timeline;
+}
+
+void ReadWorld(const json& paths, const json& objects, const json& rooms, const json& timelines,
+               RGameProject& project) {
   project.gp_paths = ReadResources<RPackPath>(paths, ReadPath);
   // Names first, so that parents, collisions and apply-to may name objects defined later.
   for (const json& v : objects) {
@@ -364,6 +381,134 @@ void ReadWorld(const json& paths, const json& objects, const json& rooms, RGameP
       project.gp_objects[i] = std::move(object);
     }
   project.gp_rooms = ReadResources<RPackRoom>(rooms, [&](const json& v) { return ReadRoom(v, project); });
+  project.gp_timelines =
+      ReadResources<RPackTimeLine>(timelines, [&](const json& v) { return ReadTimeLine(v, project); });
+}
+
+// ---- Sounds, included files, game information and extension packages ---------------------------
+
+// A value given by its name in `names` (index = value) or as an integer.
+int32_t NamedCode(const json& v, std::initializer_list<const char*> names, const char* what) {
+  if (v.is_number_integer()) return v.get<int32_t>();
+  const std::string name = v.get<std::string>();
+  int32_t code = 0;
+  for (const char* n : names) {
+    if (name == n) return code;
+    ++code;
+  }
+  throw EProjectError(std::string("unknown ") + what + " \"" + name + "\"");
+}
+
+RPackSound ReadSound(const json& v, const fs::path& folder) {
+  CheckKeys(v, "a sound", {"name", "file", "kind", "preload", "effects", "volume", "pan"});
+  RPackSound sound;
+  Get(v, "name", sound.name);
+  if (v.contains("file")) {
+    const fs::path file = v.at("file").get<std::string>();
+    sound.data = ReadBytes(folder / file);
+    sound.extension = file.extension().string();
+    sound.origname = file.filename().string();
+  }
+  if (v.contains("kind"))
+    sound.kind = NamedCode(v.at("kind"), {"normal", "background", "3d", "multimedia"}, "sound kind");
+  Get(v, "preload", sound.preload);
+  Get(v, "effects", sound.effects);
+  Get(v, "volume", sound.volume);
+  Get(v, "pan", sound.pan);
+  return sound;
+}
+
+RPackIncludedFile ReadIncludedFile(const json& v, const fs::path& folder) {
+  CheckKeys(v, "an included file",
+            {"file", "name", "export", "folder", "overwrite", "free_data", "remove_at_end", "store"});
+  RPackIncludedFile file;
+  const std::string source = v.at("file").get<std::string>();
+  file.data = ReadBytes(folder / source);
+  file.origname = fs::path(source).filename().string();
+  file.filename = v.value("name", file.origname);
+  if (v.contains("export"))
+    file.exportaction = NamedCode(v.at("export"), {"none", "temp", "name", "folder"}, "export place");
+  Get(v, "folder", file.exportdir);
+  Get(v, "overwrite", file.overwrite);
+  Get(v, "free_data", file.freedata);
+  Get(v, "remove_at_end", file.removeend);
+  Get(v, "store", file.store);
+  if (!file.store) file.data.clear();
+  return file;
+}
+
+RPackGameInfo ReadGameInfo(const json& v, const fs::path& folder) {
+  CheckKeys(v, "the game information",
+            {"text", "file", "colour", "embedded", "caption", "left", "top", "width", "height", "border",
+             "sizeable", "stay_on_top", "pause"});
+  RPackGameInfo info;
+  Get(v, "text", info.text);
+  if (v.contains("file")) {
+    const std::vector<uint8_t> bytes = ReadBytes(folder / v.at("file").get<std::string>());
+    info.text.assign(bytes.begin(), bytes.end());
+  }
+  Get(v, "colour", info.color);
+  Get(v, "embedded", info.embedded);
+  Get(v, "caption", info.caption);
+  Get(v, "left", info.left);
+  Get(v, "top", info.top);
+  Get(v, "width", info.width);
+  Get(v, "height", info.height);
+  Get(v, "border", info.border);
+  Get(v, "sizeable", info.sizeable);
+  Get(v, "stay_on_top", info.stayontop);
+  Get(v, "pause", info.pause);
+  return info;
+}
+
+RPackExtensionFunction ReadExtensionFunction(const json& v, int32_t& nextid) {
+  CheckKeys(v, "an extension function",
+            {"name", "external", "convention", "id", "args", "arg_types", "returns"});
+  RPackExtensionFunction f;
+  Get(v, "name", f.name);
+  Get(v, "external", f.extname);
+  if (v.contains("convention"))
+    f.kind = NamedCode(v.at("convention"), {"stdcall", "cdecl"}, "convention") == 1 ? 12 : 11;
+  f.id = v.value("id", nextid);
+  nextid = std::max(nextid, f.id + 1);
+  Get(v, "args", f.argcount);
+  const auto types = v.value("arg_types", std::vector<std::string>());
+  if (types.size() > f.argtypes.size())
+    throw EProjectError("an extension function has at most 17 argument types");
+  for (size_t i = 0; i < types.size(); ++i)
+    f.argtypes[i] = NamedCode(types[i], {"", "string", "real"}, "argument type");
+  if (v.contains("returns")) f.returntype = NamedCode(v.at("returns"), {"", "string", "real"}, "result type");
+  return f;
+}
+
+RPackExtension ReadExtension(const json& v, const fs::path& folder, int32_t& nextid) {
+  CheckKeys(v, "an extension package", {"name", "folder", "key", "files"});
+  RPackExtension package;
+  Get(v, "name", package.name);
+  package.folder = v.value("folder", package.name);
+  Get(v, "key", package.key);
+  for (const json& f : v.value("files", json::array())) {
+    CheckKeys(f, "an extension file", {"file", "name", "kind", "init", "final", "functions", "constants"});
+    RPackExtensionFile file;
+    if (f.contains("kind"))
+      file.kind = NamedCode(f.at("kind"), {"", "library", "script", "none", "other"}, "file kind");
+    if (f.contains("file")) {
+      const std::string source = f.at("file").get<std::string>();
+      if (file.kind != 3) file.data = ReadBytes(folder / source);
+      file.filename = fs::path(source).filename().string();
+    }
+    Get(f, "name", file.filename);
+    Get(f, "init", file.init);
+    Get(f, "final", file.final);
+    for (const json& fn : f.value("functions", json::array()))
+      file.functions.push_back(ReadExtensionFunction(fn, nextid));
+    for (const json& c : f.value("constants", json::array())) {
+      CheckKeys(c, "an extension constant", {"name", "value"});
+      file.constants.emplace_back(c.at("name").get<std::string>(), c.at("value").get<std::string>());
+    }
+    package.files.push_back(std::move(file));
+  }
+  return package;
 }
 
 // ---- Sprites and backgrounds --------------------------------------------------------------------
@@ -487,7 +632,8 @@ void ReadGame(const json& doc, const fs::path& folder, RGameProject& project) {
   project.gp_roomorder = {0};
   project.gp_lastinstanceid = 100000; // instance ids live at 100000 and above
   project.gp_lasttileid = 10000000;
-  json paths = json::array(), objects = json::array(), rooms = json::array();
+  json paths = json::array(), objects = json::array(), rooms = json::array(), timelines = json::array();
+  int32_t nextid = 0; // extension function identifiers not given count on from the highest so far
   for (const auto& [key, value] : doc.items()) {
     if (key == "paths")
       paths = value;
@@ -495,7 +641,18 @@ void ReadGame(const json& doc, const fs::path& folder, RGameProject& project) {
       objects = value;
     else if (key == "rooms")
       rooms = value;
-    else if (key == "scripts")
+    else if (key == "time_lines")
+      timelines = value;
+    else if (key == "sounds")
+      project.gp_sounds =
+          ReadResources<RPackSound>(value, [&](const json& v) { return ReadSound(v, folder); });
+    else if (key == "included_files") {
+      for (const json& v : value) project.gp_includes.push_back(ReadIncludedFile(v, folder));
+    } else if (key == "game_info") {
+      project.gp_info = ReadGameInfo(value, folder);
+    } else if (key == "extensions") {
+      for (const json& v : value) project.gp_extensions.push_back(ReadExtension(v, folder, nextid));
+    } else if (key == "scripts")
       project.gp_scripts =
           ReadResources<RPackScript>(value, [&](const json& v) { return ReadScript(v, folder); });
     else if (key == "triggers")
@@ -541,7 +698,7 @@ void ReadGame(const json& doc, const fs::path& folder, RGameProject& project) {
       throw EProjectError("unknown key \"" + key + "\"");
     }
   }
-  ReadWorld(paths, objects, rooms, project);
+  ReadWorld(paths, objects, rooms, timelines, project);
 }
 
 } // namespace
