@@ -1,5 +1,6 @@
 // Whole games: vlpack writes small projects, vlrun plays them headless, and the events' messages on
 // standard output show what ran and in which order.
+#include "graphics/BM32_Bitmap.h"
 #include "tests/support/Test_Process.h"
 #include "tests/support/Test_Support.h"
 
@@ -346,7 +347,11 @@ TEST_F(GameRun, GameWithEverySectionLoadsAndRuns) {
                    "#define ext_final\r\nshow_debug_message(\"final\")\r\n"
                    "#define ext_twice\r\nreturn argument0 * 2\r\n");
   put("tools.dll", "MZ");
+  const std::vector<uint8_t> png = BitmapToPng(TBitmap32(3, 2, 0xFF808080u));
+  put("grey.png", std::string(png.begin(), png.end()));
   put("game.json", R"j({
+    "sprites": [{"name": "spr_grey", "file": "grey.png"}],
+    "backgrounds": [{"name": "bck_grey", "file": "grey.png"}],
     "sounds": [{"name": "snd_jump", "file": "jump.wav", "kind": "multimedia"}],
     "time_lines": [{"name": "tl_waves", "moments": [{"step": 3, "actions": [{"code": "x = 1"}]}]}],
     "included_files": [{"file": "kept.txt", "remove_at_end": false}, {"file": "removed.txt"}],
@@ -357,8 +362,8 @@ TEST_F(GameRun, GameWithEverySectionLoadsAndRuns) {
        "constants": [{"name": "ext_const", "value": "3"}]},
       {"file": "tools.dll", "kind": "library",
        "functions": [{"name": "native", "external": "Native", "args": 2, "convention": "cdecl"}]}]}],
-    "objects": [{"name": "obj", "events": [
-      {"type": "create", "actions": [{"code": "show_debug_message(ext_twice(21)); show_debug_message(snd_jump + tl_waves); show_debug_message(native(1, 2)); show_debug_message(native(3, 4))"}]},
+    "objects": [{"name": "obj", "sprite": 0, "events": [
+      {"type": "create", "actions": [{"code": "show_debug_message(ext_twice(21)); show_debug_message(snd_jump + tl_waves + spr_grey + bck_grey); show_debug_message(sprite_width * 10 + sprite_height); show_debug_message(native(1, 2)); show_debug_message(native(3, 4))"}]},
       {"type": "other", "number": 3, "actions": [{"code": "show_debug_message('end')"}]}]}],
     "rooms": [{"name": "room0", "instances": [{"x": 0, "y": 0, "object": "obj"}]}]
   })j");
@@ -370,7 +375,7 @@ TEST_F(GameRun, GameWithEverySectionLoadsAndRuns) {
       RunCommand("cd " + Quote(dir.Path().string()) + " && env TMPDIR=" + Quote(dir.Path().string()) + " " +
                  Quote(BuiltProgram("vlrun")) + " --headless --steps 2 " + Quote(game));
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(Lines(r.out), (RLines{"init 3", "42", "0", "0", "0", "end", "final"}));
+  EXPECT_EQ(Lines(r.out), (RLines{"init 3", "42", "0", "32", "0", "0", "end", "final"}));
   // The library function said once that it cannot be called.
   const RLines said = Lines(r.err);
   ASSERT_EQ(said.size(), 1u) << r.err;
