@@ -13,7 +13,6 @@
 #include <initializer_list>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <png.h>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -27,19 +26,6 @@ class EProjectError : public std::runtime_error {
 public:
   using std::runtime_error::runtime_error;
 };
-
-std::unique_ptr<TBitmap32> ReadPng(const std::string& path) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return nullptr;
-  image.format = PNG_FORMAT_BGRA; // bytes blue, green, red, alpha: 0xAARRGGBB in memory
-  auto bmp = std::make_unique<TBitmap32>(int32_t(image.width), int32_t(image.height));
-  if (!png_image_finish_read(&image, nullptr, bmp->s_data.data(), 0, nullptr)) {
-    png_image_free(&image);
-    return nullptr;
-  }
-  return bmp;
-}
 
 std::vector<uint8_t> ReadBytes(const fs::path& path) {
   CStream s;
@@ -712,7 +698,7 @@ std::unique_ptr<TBitmap32> ReadImageFile(const std::string& path) {
   }
   if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
     return BitmapFromBmp(bytes.data(), bytes.size());
-  return ReadPng(path);
+  return DecodeImage(bytes.data(), bytes.size());
 }
 
 bool ReadProject(const std::string& folder, RGameProject& project, std::string& error) {
