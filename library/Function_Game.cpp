@@ -1,5 +1,6 @@
 #include "library/Function_Game.h"
 
+#include "library/Function_Date.h"
 #include "script/Code_Function.h"
 
 #include <cmath>
@@ -31,6 +32,7 @@ void show_debug_message(CInstance*, CInstance*, int32_t, RValue&, const RValue* 
 
 void Register_Function_Game() {
   RegisterFunction("show_debug_message", show_debug_message, 1);
+  Register_Function_Date();
 }
 
 } // namespace vl
