@@ -1,6 +1,7 @@
 #include "library/Function_Game.h"
 
 #include "library/Function_Date.h"
+#include "library/Function_Variable.h"
 #include "script/Code_Function.h"
 
 #include <cmath>
@@ -31,6 +32,7 @@ void show_debug_message(CInstance*, CInstance*, int32_t, RValue&, const RValue* 
 } // namespace
 
 void Register_Function_Game() {
+  Register_Function_Variable();
   RegisterFunction("show_debug_message", show_debug_message, 1);
   Register_Function_Date();
 }
