@@ -109,6 +109,12 @@ double Real(const RValue& v) {
   return v.IsReal() ? v.Real() : 0.0;
 }
 
+// A count of years or months, held to where the calendar arithmetic cannot overflow.
+int64_t Count(const RValue& v) {
+  constexpr int64_t kLimit = 12'000'000'000;
+  return std::clamp(Int(v), -kLimit, kLimit);
+}
+
 bool ValidDate(int64_t y, int64_t m, int64_t d) {
   return y >= 1 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= DaysInMonth(y, static_cast<int32_t>(m));
 }
@@ -263,9 +269,9 @@ void Register_Function_Date() {
       [](VL_DATE_ARGS) { r = RValue(ValidTime(Int(a[0]), Int(a[1]), Int(a[2])) ? 1.0 : 0.0); }, 3);
 
   RegisterFunction(
-      "date_inc_year", [](VL_DATE_ARGS) { r = RValue(AddMonths(Real(a[0]), Int(a[1]) * 12)); }, 2);
+      "date_inc_year", [](VL_DATE_ARGS) { r = RValue(AddMonths(Real(a[0]), Count(a[1]) * 12)); }, 2);
   RegisterFunction(
-      "date_inc_month", [](VL_DATE_ARGS) { r = RValue(AddMonths(Real(a[0]), Int(a[1]))); }, 2);
+      "date_inc_month", [](VL_DATE_ARGS) { r = RValue(AddMonths(Real(a[0]), Count(a[1]))); }, 2);
   RegisterFunction(
       "date_inc_week", [](VL_DATE_ARGS) { r = RValue(Real(a[0]) + double(Int(a[1])) * 7); }, 2);
   RegisterFunction(

@@ -178,6 +178,10 @@ TEST_F(DateTest, MonthAndYearIncrementsCutTheDayAndKeepTheTime) {
     EXPECT_EQ(Real(c.function, {from, c.n}), to) << c.function << ' ' << c.from[0] << '-' << c.from[1];
     EXPECT_DOUBLE_EQ(Real(c.function, {from + 0.75, c.n}), to + 0.75) << c.function;
   }
+  // Counts far beyond any calendar still give a number.
+  for (double n : {1e300, -1e300, 9.2e18})
+    EXPECT_FALSE(std::isnan(Real("date_inc_year", {0, n})) || std::isnan(Real("date_inc_month", {0, n})))
+        << n;
   // Across the epoch the time of day stays forward from midnight.
   EXPECT_DOUBLE_EQ(Real("date_inc_month", {-1.25, 1}), DateTime(1900, 1, 29, 6, 0, 0));
   EXPECT_DOUBLE_EQ(Real("date_inc_month", {30.25, -1}), -1.25);
@@ -281,6 +285,26 @@ TEST_F(DateTest, NowIsTheLocalWallClock) {
   EXPECT_EQ(Real("date_is_today", {today + 0.99}), 1);
   EXPECT_EQ(Real("date_is_today", {today + 1}), 0);
   EXPECT_EQ(Real("date_is_today", {today - 0.5}), 0);
+}
+
+// Every date function on values beyond any calendar; the sanitized build stops on an overflow.
+TEST_F(DateTest, ExtremeArgumentsStayWithinTheArithmetic) {
+  const double extremes[] = {NAN,    INFINITY,       -INFINITY,       1e300,
+                             -1e300, 999999999999.5, -999999999999.5, 9.2e18};
+  for (int32_t id = 0; const RFunction* f = GetBuiltinFunction(id); ++id) {
+    if (f->f_name.rfind("date_", 0) != 0) continue;
+    for (double x : extremes) {
+      RValue argv[16];
+      for (int32_t i = 0; i < f->f_argnumb; ++i) argv[i] = RValue(i == 0 ? x : 2.0);
+      RValue result;
+      f->f_routine(nullptr, nullptr, f->f_argnumb, result, argv);
+      if (f->f_argnumb >= 2) {
+        argv[0] = RValue(45000.5);
+        argv[1] = RValue(x);
+        f->f_routine(nullptr, nullptr, f->f_argnumb, result, argv);
+      }
+    }
+  }
 }
 
 } // namespace
