@@ -5,6 +5,7 @@
 #include "library/Function_Math.h"
 #include "library/Function_Misc.h"
 #include "library/Include_File.h"
+#include "library/Ini_File.h"
 #include "script/Code_Function.h"
 #include "world/Function_Interaction.h"
 
@@ -21,6 +22,7 @@ void RegisterBuiltinFunctions() {
   Register_Function_Interaction();
   Register_Function_Misc();
   Register_Function_IncludedFiles();
+  Register_Function_Ini();
   Register_Function_Game();
   Register_Function_DataStructures();
 }
