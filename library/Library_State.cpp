@@ -1,5 +1,7 @@
 #include "library/Library_State.h"
 
+#include "library/File_Binary.h"
+#include "library/File_Text.h"
 #include "library/Include_File.h"
 #include "library/Ini_File.h"
 #include "library/Path_Class.h"
@@ -11,6 +13,8 @@ void ResetLibraryState() {
   Paths().ClearAll();
   IncludedFiles() = CIncludedFileTable();
   ResetIniState();
+  ResetBinaryFiles();
+  ResetTextFiles();
   SetRandomSeed(0);
   SetStartSeed(std::nullopt);
 }

@@ -1,6 +1,8 @@
 #include "runner/Runner_Functions.h"
 
 #include "datastructures/Function_Data_Structures.h"
+#include "library/File_Binary.h"
+#include "library/File_Text.h"
 #include "library/Function_Game.h"
 #include "library/Function_Math.h"
 #include "library/Function_Misc.h"
@@ -23,6 +25,8 @@ void RegisterBuiltinFunctions() {
   Register_Function_Misc();
   Register_Function_IncludedFiles();
   Register_Function_Ini();
+  Register_Function_BinaryFiles();
+  Register_Function_TextFiles();
   Register_Function_Game();
   Register_Function_DataStructures();
 }
