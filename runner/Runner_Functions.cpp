@@ -2,6 +2,7 @@
 
 #include "datastructures/Function_Data_Structures.h"
 #include "library/File_Binary.h"
+#include "library/File_System.h"
 #include "library/File_Text.h"
 #include "library/Function_Game.h"
 #include "library/Function_Math.h"
@@ -27,6 +28,7 @@ void RegisterBuiltinFunctions() {
   Register_Function_Ini();
   Register_Function_BinaryFiles();
   Register_Function_TextFiles();
+  Register_Function_FileSystem();
   Register_Function_Game();
   Register_Function_DataStructures();
 }
