@@ -1,6 +1,9 @@
 #include "library/Library_State.h"
 
+#include "library/File_Binary.h"
+#include "library/File_Text.h"
 #include "library/Include_File.h"
+#include "library/Ini_File.h"
 #include "library/Path_Class.h"
 #include "library/Support_Random.h"
 
@@ -9,6 +12,9 @@ namespace vl {
 void ResetLibraryState() {
   Paths().ClearAll();
   IncludedFiles() = CIncludedFileTable();
+  ResetIniState();
+  ResetBinaryFiles();
+  ResetTextFiles();
   SetRandomSeed(0);
   SetStartSeed(std::nullopt);
 }

@@ -3,7 +3,8 @@
 
 namespace vl {
 
-// No paths, the random generator at seed 0 and seeded from the clock when a game starts.
+// No paths, no open INI file, no open files, the random generator at seed 0 and seeded from the clock
+// when a game starts.
 void ResetLibraryState();
 
 } // namespace vl

@@ -1,10 +1,14 @@
 #include "runner/Runner_Functions.h"
 
 #include "datastructures/Function_Data_Structures.h"
+#include "library/File_Binary.h"
+#include "library/File_System.h"
+#include "library/File_Text.h"
 #include "library/Function_Game.h"
 #include "library/Function_Math.h"
 #include "library/Function_Misc.h"
 #include "library/Include_File.h"
+#include "library/Ini_File.h"
 #include "script/Code_Function.h"
 #include "world/Function_Interaction.h"
 
@@ -21,6 +25,10 @@ void RegisterBuiltinFunctions() {
   Register_Function_Interaction();
   Register_Function_Misc();
   Register_Function_IncludedFiles();
+  Register_Function_Ini();
+  Register_Function_BinaryFiles();
+  Register_Function_TextFiles();
+  Register_Function_FileSystem();
   Register_Function_Game();
   Register_Function_DataStructures();
 }
