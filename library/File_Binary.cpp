@@ -1,6 +1,6 @@
 #include "library/File_Binary.h"
 
-#include "data/Game_File.h"
+#include "library/File_System.h"
 #include "library/Support_Report.h"
 #include "platform/Platform_Os.h"
 #include "script/Code_Function.h"
@@ -43,10 +43,6 @@ int64_t ArgWhole(const RValue& v) {
   return std::isfinite(x) && std::fabs(x) < 9e18 ? int64_t(x) : -1;
 }
 
-bool IsPathName(std::string_view name) {
-  return name.find_first_of("\\/") != std::string_view::npos;
-}
-
 RBinaryFile* OpenFile(const RValue& id, const char* message) {
   const int64_t n = ArgWhole(id);
   if (n >= 1 && n <= kMaxFiles && Files()[size_t(n)].b_file) return &Files()[size_t(n)];
@@ -71,7 +67,7 @@ void file_bin_open(CInstance*, CInstance*, int32_t, RValue& result, const RValue
   // Mode 0 only reads, yet a missing file would still be created: not with a path name in secure
   // mode.
   const bool creates = mode != 0 || !fs::exists(path, ec);
-  if (GameData().gd_securemode && creates && IsPathName(fname))
+  if (SecureMode() && creates && IsPathName(fname))
     return ReportFunctionError("In secure mode you cannot write file " + fname);
   if (creates) {
     if (std::FILE* made = std::fopen(path.c_str(), "ab")) std::fclose(made);

@@ -27,6 +27,14 @@ size_t ExtStart(std::string_view fname) {
 
 } // namespace
 
+bool IsPathName(std::string_view name) {
+  return name.find_first_of("\\/") != std::string_view::npos;
+}
+
+bool SecureMode() {
+  return GameData().gd_securemode;
+}
+
 std::string FileNameName(std::string_view fname) {
   return std::string(fname.substr(NameStart(fname)));
 }
@@ -61,14 +69,6 @@ std::string FileNameChangeExt(std::string_view fname, std::string_view newext) {
 
 namespace {
 
-bool IsPathName(std::string_view name) {
-  return name.find_first_of("\\/") != std::string_view::npos;
-}
-
-bool Secure() {
-  return GameData().gd_securemode;
-}
-
 std::string Arg(const RValue& v) {
   return std::string(v.Str());
 }
@@ -92,7 +92,7 @@ void directory_exists(VL_ARGS) {
 // Deleting, renaming and copying say nothing when the system refuses.
 void file_delete(VL_ARGS) {
   const std::string fname = Arg(args[0]);
-  if (Secure() && IsPathName(fname))
+  if (SecureMode() && IsPathName(fname))
     return ReportFunctionError("In Secure mode you cannot delete file " + fname);
   std::error_code ec;
   const std::string path = MapPath(fname);
@@ -101,7 +101,7 @@ void file_delete(VL_ARGS) {
 
 void file_rename(VL_ARGS) {
   const std::string from = Arg(args[0]), to = Arg(args[1]);
-  if (Secure() && (IsPathName(from) || IsPathName(to)))
+  if (SecureMode() && (IsPathName(from) || IsPathName(to)))
     return ReportFunctionError("In Secure mode you cannot rename file " + from + " into " + to);
   std::error_code ec;
   const std::string target = MapPath(to);
@@ -110,7 +110,7 @@ void file_rename(VL_ARGS) {
 
 void file_copy(VL_ARGS) {
   const std::string from = Arg(args[0]), to = Arg(args[1]);
-  if (Secure() && (IsPathName(from) || IsPathName(to)))
+  if (SecureMode() && (IsPathName(from) || IsPathName(to)))
     return ReportFunctionError("In Secure mode you cannot copy file " + from + " to " + to);
   std::error_code ec;
   fs::copy_file(MapPath(from), MapPath(to), fs::copy_options::overwrite_existing, ec);
@@ -118,7 +118,7 @@ void file_copy(VL_ARGS) {
 
 void directory_create(VL_ARGS) {
   const std::string dname = Arg(args[0]);
-  if (Secure() && IsPathName(dname))
+  if (SecureMode() && IsPathName(dname))
     return ReportFunctionError("In Secure mode you cannot create directory " + dname);
   std::error_code ec;
   fs::create_directories(MapPath(dname), ec);

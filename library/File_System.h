@@ -15,6 +15,10 @@ std::string FileNameDrive(std::string_view fname);
 std::string FileNameExt(std::string_view fname);
 std::string FileNameChangeExt(std::string_view fname, std::string_view newext);
 
+// Whether a file name a game gives names a folder too: secure mode refuses such names.
+bool IsPathName(std::string_view name);
+bool SecureMode();
+
 void Register_Function_FileSystem();
 
 } // namespace vl

@@ -1,6 +1,6 @@
 #include "library/File_Text.h"
 
-#include "data/Game_File.h"
+#include "library/File_System.h"
 #include "library/Support_Report.h"
 #include "platform/Platform_Os.h"
 #include "script/Code_Function.h"
@@ -90,10 +90,6 @@ void Close(RTextFile& f) {
   f = RTextFile();
 }
 
-bool IsPathName(std::string_view name) {
-  return name.find_first_of("\\/") != std::string_view::npos;
-}
-
 double ArgReal(const RValue& v) {
   return v.IsReal() ? v.Real() : 0.0;
 }
@@ -130,7 +126,7 @@ bool OpenRead(RTextFile& f, const std::string& fname) {
 }
 
 bool OpenWrite(RTextFile& f, const std::string& fname, bool append) {
-  if (GameData().gd_securemode && IsPathName(fname)) {
+  if (SecureMode() && IsPathName(fname)) {
     ReportFunctionError(
         (append ? "In secure mode you cannot append to file " : "In secure mode you cannot write file ") +
         fname);

@@ -1,6 +1,6 @@
 #include "library/Include_File.h"
 
-#include "data/Game_File.h"
+#include "library/File_System.h"
 #include "library/Support_Report.h"
 #include "platform/Platform_Os.h"
 #include "script/Code_Function.h"
@@ -12,14 +12,6 @@ namespace fs = std::filesystem;
 namespace vl {
 
 namespace {
-
-bool IsPathName(std::string_view name) {
-  return name.find_first_of("\\/") != std::string_view::npos;
-}
-
-bool SecureMode() {
-  return GameData().gd_securemode;
-}
 
 bool DeleteFile(const std::string& fname) {
   std::error_code ec;
