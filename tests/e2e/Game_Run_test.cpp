@@ -343,7 +343,7 @@ TEST_F(GameRun, GameWithEverySectionLoadsAndRuns) {
   put("info.rtf", "{\\rtf1 How to play}");
   put("kept.txt", "kept");
   put("removed.txt", "removed");
-  put("tools.gml", "#define ext_init\r\nshow_debug_message(\"init \" + string(ext_const))\r\n"
+  put("tools.script", "#define ext_init\r\nshow_debug_message(\"init \" + string(ext_const))\r\n"
                    "#define ext_final\r\nshow_debug_message(\"final\")\r\n"
                    "#define ext_twice\r\nreturn argument0 * 2\r\n");
   put("tools.dll", "MZ");
@@ -357,7 +357,7 @@ TEST_F(GameRun, GameWithEverySectionLoadsAndRuns) {
     "included_files": [{"file": "kept.txt", "remove_at_end": false}, {"file": "removed.txt"}],
     "game_info": {"file": "info.rtf", "caption": "Help"},
     "extensions": [{"name": "tools", "key": 99, "files": [
-      {"file": "tools.gml", "kind": "script", "init": "ext_init", "final": "ext_final",
+      {"file": "tools.script", "kind": "script", "init": "ext_init", "final": "ext_final",
        "functions": [{"name": "ext_init"}, {"name": "ext_final"}, {"name": "ext_twice", "args": 1}],
        "constants": [{"name": "ext_const", "value": "3"}]},
       {"file": "tools.dll", "kind": "library",

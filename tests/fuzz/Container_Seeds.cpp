@@ -105,7 +105,7 @@ RGameProject GameWithEverySection() {
   p.gp_includes.push_back(RPackIncludedFile{.filename = "data.txt", .data = {'a'}, .exportaction = 0});
   p.gp_info.text = "{\\rtf1 info}";
   RPackExtension package{.name = "ext", .folder = "extdir", .key = 77};
-  RPackExtensionFile script{.filename = "ext.gml", .kind = 2, .init = "ext_init"};
+  RPackExtensionFile script{.filename = "ext.script", .kind = 2, .init = "ext_init"};
   const std::string text = "#define ext_init\rglobal.e = 1\r#define ext_twice\rreturn argument0 * 2\r";
   script.data.assign(text.begin(), text.end());
   script.functions = {{.name = "ext_init", .id = 0}, {.name = "ext_twice", .id = 1, .argcount = 1}};

@@ -46,7 +46,7 @@ RPackAction Code(const std::string& code) {
 // A package with a script file of two functions, a library of one, a data file and a constant.
 RPackExtension Package() {
   RPackExtension package{.name = "tools", .folder = "toolsdir", .key = 1234};
-  RPackExtensionFile script{.filename = "tools.gml", .kind = 2, .init = "tools_init", .final = "tools_final"};
+  RPackExtensionFile script{.filename = "tools.script", .kind = 2, .init = "tools_init", .final = "tools_final"};
   script.data =
       Bytes("ignored before the first definition\r#define twice\r\n// doubles\r\nreturn argument0 * 2\r"
             "#define tools_init\rglobal.started = tools_base\r#define tools_final\r"
@@ -221,7 +221,7 @@ TEST_F(GameSections, EveryRecordKindLoads) {
   for (int32_t type : native.s_argtype) EXPECT_EQ(type, 2);
   EXPECT_EQ(Contents(Temp("toolsdir/tools.dll")), "MZ library bytes");
   EXPECT_EQ(Contents(Temp("toolsdir/readme.txt")), "read me");
-  EXPECT_FALSE(fs::exists(Temp("toolsdir/tools.gml")));
+  EXPECT_FALSE(fs::exists(Temp("toolsdir/tools.script")));
   EXPECT_FALSE(fs::exists(Temp("toolsdir/absent.txt")));
   EXPECT_EQ(script.s_functions[3].s_script, ""); // its last line had no CR
   EXPECT_EQ(script.s_functions[0].s_script, "// doubles\r\nreturn argument0 * 2");
