@@ -344,8 +344,8 @@ TEST_F(GameRun, GameWithEverySectionLoadsAndRuns) {
   put("kept.txt", "kept");
   put("removed.txt", "removed");
   put("tools.script", "#define ext_init\r\nshow_debug_message(\"init \" + string(ext_const))\r\n"
-                   "#define ext_final\r\nshow_debug_message(\"final\")\r\n"
-                   "#define ext_twice\r\nreturn argument0 * 2\r\n");
+                      "#define ext_final\r\nshow_debug_message(\"final\")\r\n"
+                      "#define ext_twice\r\nreturn argument0 * 2\r\n");
   put("tools.dll", "MZ");
   const std::vector<uint8_t> png = BitmapToPng(TBitmap32(3, 2, 0xFF808080u));
   put("grey.png", std::string(png.begin(), png.end()));

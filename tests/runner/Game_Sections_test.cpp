@@ -46,7 +46,8 @@ RPackAction Code(const std::string& code) {
 // A package with a script file of two functions, a library of one, a data file and a constant.
 RPackExtension Package() {
   RPackExtension package{.name = "tools", .folder = "toolsdir", .key = 1234};
-  RPackExtensionFile script{.filename = "tools.script", .kind = 2, .init = "tools_init", .final = "tools_final"};
+  RPackExtensionFile script{
+      .filename = "tools.script", .kind = 2, .init = "tools_init", .final = "tools_final"};
   script.data =
       Bytes("ignored before the first definition\r#define twice\r\n// doubles\r\nreturn argument0 * 2\r"
             "#define tools_init\rglobal.started = tools_base\r#define tools_final\r"
