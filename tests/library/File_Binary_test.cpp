@@ -2,7 +2,7 @@
 #include "library/File_Binary.h"
 #include "library/Support_Report.h"
 #include "script/Code_Function.h"
-#include "tests/support/Test_Support.h"
+#include "tests/library/File_Test_Support.h"
 
 #include <filesystem>
 #include <fstream>
@@ -15,47 +15,26 @@ namespace fs = std::filesystem;
 namespace vl {
 namespace {
 
-class TMessages final : public CFunctionErrorSink {
-public:
-  void ReportFunctionError(std::string_view message) override { messages.emplace_back(message); }
-  std::vector<std::string> messages;
-};
-
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+using test::Contents;
 
 // Runs in a scratch folder that is also the working folder and calls the built-in functions
 // through the function table.
-class BinaryFiles : public ::testing::Test {
+class BinaryFiles : public test::CFileFunctionTest {
 protected:
   void SetUp() override {
     static const bool registered = (Register_Function_BinaryFiles(), true);
     (void)registered;
-    saved = fs::current_path();
-    fs::current_path(scratch.Path());
-    SetFunctionErrorSink(&sink);
+    CFileFunctionTest::SetUp();
   }
   void TearDown() override {
     ResetBinaryFiles();
-    GameData().gd_securemode = false;
-    SetFunctionErrorSink(nullptr);
-    fs::current_path(saved);
+    CFileFunctionTest::TearDown();
   }
 
   double Call(const char* function, std::vector<RValue> args = {}) {
-    RValue result;
-    args.resize(2);
-    GetBuiltinFunction(FindBuiltinFunction(function))->f_routine(nullptr, nullptr, 2, result, args.data());
-    return result.Real();
+    return CallBuiltin(function, std::move(args), 2).Real();
   }
   double Open(const char* name, double mode) { return Call("file_bin_open", {RValue(name), RValue(mode)}); }
-  std::vector<std::string> Messages() { return std::exchange(sink.messages, {}); }
-
-  test::TScratchDir scratch;
-  fs::path saved;
-  TMessages sink;
 };
 
 TEST_F(BinaryFiles, ReadWriteSeekAndRewrite) {

@@ -2,7 +2,7 @@
 #include "library/File_Text.h"
 #include "library/Support_Report.h"
 #include "script/Code_Function.h"
-#include "tests/support/Test_Support.h"
+#include "tests/library/File_Test_Support.h"
 
 #include <cmath>
 #include <filesystem>
@@ -15,6 +15,8 @@ namespace fs = std::filesystem;
 
 namespace vl {
 namespace {
+
+using test::Contents;
 
 TEST(TextNumber, Writer) {
   const struct {
@@ -72,47 +74,24 @@ TEST(TextNumber, Readers) {
   }
 }
 
-class TMessages final : public CFunctionErrorSink {
-public:
-  void ReportFunctionError(std::string_view message) override { messages.emplace_back(message); }
-  std::vector<std::string> messages;
-};
-
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // Runs in a scratch folder that is also the working folder and calls the built-in functions
 // through the function table.
-class TextFiles : public ::testing::Test {
+class TextFiles : public test::CFileFunctionTest {
 protected:
   void SetUp() override {
     static const bool registered = (Register_Function_TextFiles(), true);
     (void)registered;
-    saved = fs::current_path();
-    fs::current_path(scratch.Path());
-    SetFunctionErrorSink(&sink);
+    CFileFunctionTest::SetUp();
   }
   void TearDown() override {
     ResetTextFiles();
-    GameData().gd_securemode = false;
-    SetFunctionErrorSink(nullptr);
-    fs::current_path(saved);
+    CFileFunctionTest::TearDown();
   }
 
   RValue Call(const char* function, std::vector<RValue> args = {}) {
-    RValue result;
-    args.resize(2);
-    GetBuiltinFunction(FindBuiltinFunction(function))->f_routine(nullptr, nullptr, 2, result, args.data());
-    return result;
+    return CallBuiltin(function, std::move(args), 2);
   }
   double Real(const char* function, std::vector<RValue> args = {}) { return Call(function, args).Real(); }
-  std::vector<std::string> Messages() { return std::exchange(sink.messages, {}); }
-
-  test::TScratchDir scratch;
-  fs::path saved;
-  TMessages sink;
 };
 
 TEST_F(TextFiles, WriteWithCrLfAndReadBothLineEnds) {

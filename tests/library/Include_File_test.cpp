@@ -2,7 +2,7 @@
 #include "library/Include_File.h"
 #include "library/Support_Report.h"
 #include "script/Code_Function.h"
-#include "tests/support/Test_Support.h"
+#include "tests/library/File_Test_Support.h"
 
 #include <filesystem>
 #include <fstream>
@@ -15,16 +15,7 @@ namespace fs = std::filesystem;
 namespace vl {
 namespace {
 
-class TMessages final : public CFunctionErrorSink {
-public:
-  void ReportFunctionError(std::string_view message) override { messages.emplace_back(message); }
-  std::vector<std::string> messages;
-};
-
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+using test::Contents;
 
 void Put(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
@@ -32,23 +23,19 @@ void Put(const fs::path& path, const std::string& text) {
 
 // Each test runs in a scratch folder that is also the working folder, with a temporary folder
 // inside it, and calls the built-in functions through the function table.
-class IncludedFile : public ::testing::Test {
+class IncludedFile : public test::CFileFunctionTest {
 protected:
   void SetUp() override {
     static const bool registered = (Register_Function_IncludedFiles(), true);
     (void)registered;
-    saved = fs::current_path();
-    fs::current_path(scratch.Path());
+    CFileFunctionTest::SetUp();
     fs::create_directory(temp);
     IncludedFiles() = CIncludedFileTable();
     IncludedFiles().t_tempfolder = temp.string();
-    SetFunctionErrorSink(&sink);
   }
   void TearDown() override {
-    SetFunctionErrorSink(nullptr);
-    GameData().gd_securemode = false;
     IncludedFiles() = CIncludedFileTable();
-    fs::current_path(saved);
+    CFileFunctionTest::TearDown();
   }
 
   CDataFile& Add(const std::string& name, int32_t action, const std::string& contents = "data") {
@@ -61,15 +48,10 @@ protected:
   }
 
   void Call(const char* function, std::string_view name, std::string_view location = {}) {
-    const RValue args[2] = {RValue(name), RValue(location)};
-    RValue result;
-    GetBuiltinFunction(FindBuiltinFunction(function))->f_routine(nullptr, nullptr, 2, result, args);
+    CallBuiltin(function, {RValue(name), RValue(location)}, 2);
   }
 
-  test::TScratchDir scratch;
   fs::path temp = scratch.Path() / "tmp";
-  fs::path saved;
-  TMessages sink;
 };
 
 TEST_F(IncludedFile, ExportsToEachPlaceAndRemovesAtTheEnd) {

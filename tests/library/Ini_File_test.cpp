@@ -1,7 +1,7 @@
 #include "library/Ini_File.h"
 #include "library/Support_Report.h"
 #include "script/Code_Function.h"
-#include "tests/support/Test_Support.h"
+#include "tests/library/File_Test_Support.h"
 
 #include <cmath>
 #include <filesystem>
@@ -14,6 +14,8 @@ namespace fs = std::filesystem;
 
 namespace vl {
 namespace {
+
+using test::Contents;
 
 TEST(IniNumber, GeneralFormat) {
   const struct {
@@ -134,44 +136,23 @@ TEST(IniFile, LookupIgnoresCaseAndKeepsOtherLines) {
   EXPECT_EQ(ini.Text(), "; made by hand\r\n[Scores]\r\nempty=\r\nLast=3\r\n[New]\r\nk=v\r\n");
 }
 
-class TMessages final : public CFunctionErrorSink {
-public:
-  void ReportFunctionError(std::string_view message) override { messages.emplace_back(message); }
-  std::vector<std::string> messages;
-};
-
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // Runs in a scratch folder that is also the working folder and calls the built-in functions
 // through the function table.
-class IniFunctions : public ::testing::Test {
+class IniFunctions : public test::CFileFunctionTest {
 protected:
   void SetUp() override {
     static const bool registered = (Register_Function_Ini(), true);
     (void)registered;
-    saved = fs::current_path();
-    fs::current_path(scratch.Path());
-    SetFunctionErrorSink(&sink);
+    CFileFunctionTest::SetUp();
   }
   void TearDown() override {
     ResetIniState();
-    SetFunctionErrorSink(nullptr);
-    fs::current_path(saved);
+    CFileFunctionTest::TearDown();
   }
 
   RValue Call(const char* function, std::vector<RValue> args = {}) {
-    RValue result;
-    args.resize(3);
-    GetBuiltinFunction(FindBuiltinFunction(function))->f_routine(nullptr, nullptr, 3, result, args.data());
-    return result;
+    return CallBuiltin(function, std::move(args), 3);
   }
-
-  test::TScratchDir scratch;
-  fs::path saved;
-  TMessages sink;
 };
 
 TEST_F(IniFunctions, WriteBackAtOnceThroughMappedNames) {
