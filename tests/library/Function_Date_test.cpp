@@ -1,6 +1,7 @@
 // The date functions through the function table, in a fixed time zone and the C locale.
 #include "library/Function_Date.h"
 #include "script/Code_Function.h"
+#include "tests/library/Function_Test_Support.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -21,26 +22,13 @@ protected:
     setenv("LC_ALL", "C", 1);
   }
   static RValue Call(std::string_view name, std::initializer_list<RValue> args = {}) {
-    const RFunction* f = GetBuiltinFunction(FindBuiltinFunction(name));
-    EXPECT_NE(f, nullptr) << name;
-    if (!f) return RValue();
-    RValue argv[16];
-    int32_t n = 0;
-    for (const RValue& v : args) argv[n++] = v;
-    EXPECT_EQ(f->f_argnumb, n) << name;
-    RValue result;
-    f->f_routine(nullptr, nullptr, n, result, argv);
-    return result;
+    return test::CallFunction(name, args);
   }
   static double Real(std::string_view name, std::initializer_list<RValue> args = {}) {
-    const RValue r = Call(name, args);
-    EXPECT_TRUE(r.IsReal()) << name;
-    return r.Real();
+    return test::ExpectReal(Call(name, args), name);
   }
   static std::string Str(std::string_view name, std::initializer_list<RValue> args) {
-    const RValue r = Call(name, args);
-    EXPECT_TRUE(r.IsString()) << name;
-    return std::string(r.Str());
+    return test::ExpectString(Call(name, args), name);
   }
   static double Date(double y, double m, double d) { return Real("date_create_date", {y, m, d}); }
   static double DateTime(double y, double m, double d, double h, double mi, double s) {

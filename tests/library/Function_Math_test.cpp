@@ -3,6 +3,7 @@
 #include "library/Support_Random.h"
 #include "library/Support_Report.h"
 #include "script/Code_Function.h"
+#include "tests/library/Function_Test_Support.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -35,26 +36,13 @@ protected:
   }
   void TearDown() override { SetFunctionErrorSink(nullptr); }
   static RValue Call(std::string_view name, std::initializer_list<RValue> args = {}) {
-    const RFunction* f = GetBuiltinFunction(FindBuiltinFunction(name));
-    EXPECT_NE(f, nullptr) << name;
-    if (!f) return RValue();
-    RValue argv[16];
-    int32_t n = 0;
-    for (const RValue& v : args) argv[n++] = v;
-    EXPECT_TRUE(f->f_argnumb == -1 || f->f_argnumb == n) << name;
-    RValue result;
-    f->f_routine(nullptr, nullptr, n, result, argv);
-    return result;
+    return test::CallFunction(name, args, nullptr, true);
   }
   static double Real(std::string_view name, std::initializer_list<RValue> args) {
-    const RValue r = Call(name, args);
-    EXPECT_TRUE(r.IsReal()) << name;
-    return r.Real();
+    return test::ExpectReal(Call(name, args), name);
   }
   static std::string Str(std::string_view name, std::initializer_list<RValue> args) {
-    const RValue r = Call(name, args);
-    EXPECT_TRUE(r.IsString()) << name;
-    return std::string(r.Str());
+    return test::ExpectString(Call(name, args), name);
   }
 };
 

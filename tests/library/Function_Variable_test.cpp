@@ -5,6 +5,7 @@
 #include "script/Code_Host.h"
 #include "script/Variable_BuiltIn.h"
 #include "script/Variable_Class.h"
+#include "tests/library/Function_Test_Support.h"
 
 #include <gtest/gtest.h>
 #include <initializer_list>
@@ -95,16 +96,7 @@ protected:
     return reinterpret_cast<CInstance*>(&placeholder);
   }
   static RValue Call(std::string_view name, std::initializer_list<RValue> args) {
-    const RFunction* f = GetBuiltinFunction(FindBuiltinFunction(name));
-    EXPECT_NE(f, nullptr) << name;
-    if (!f) return RValue();
-    RValue argv[16];
-    int32_t n = 0;
-    for (const RValue& v : args) argv[n++] = v;
-    EXPECT_EQ(f->f_argnumb, n) << name;
-    RValue result;
-    f->f_routine(Self(), nullptr, n, result, argv);
-    return result;
+    return test::CallFunction(name, args, Self());
   }
   static RValue S(std::string_view s) { return RValue(s); }
 };
