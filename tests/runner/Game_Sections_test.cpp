@@ -12,6 +12,7 @@
 #include "script/Extension_Class.h"
 #include "script/Variable_Class.h"
 #include "sound/Sound_Class.h"
+#include "tests/runner/Run_Test_Support.h"
 #include "tests/support/Test_Platform.h"
 #include "tests/support/Test_Support.h"
 #include "tools/writer/Game_Writer.h"
@@ -126,18 +127,8 @@ protected:
     return p;
   }
 
-  bool Load(const RGameProject& project) {
-    std::string error;
-    EXPECT_TRUE(WriteGameFile(project, Runner().rn_options.ro_exepath, "", error)) << error;
-    return Load_GameFile();
-  }
-
-  void Start(const RGameProject& project) {
-    ASSERT_TRUE(Load(project));
-    ASSERT_TRUE(Prepare_Game());
-    RunState().rs_running = true;
-    Game_Start();
-  }
+  static bool Load(const RGameProject& project) { return test::LoadWrittenGame(project); }
+  static void Start(const RGameProject& project) { test::StartWrittenGame(project); }
 
   static RValue Eval(const std::string& text) {
     CCode code(text, false);

@@ -7,6 +7,7 @@
 #include "runner/Runner_Load.h"
 #include "runner/Runner_Wiring.h"
 #include "script/Variable_Class.h"
+#include "tests/runner/Run_Test_Support.h"
 #include "tests/support/Test_Platform.h"
 #include "tests/support/Test_Support.h"
 #include "tools/writer/Game_Writer.h"
@@ -58,19 +59,10 @@ protected:
     return p;
   }
 
-  // Writes the game as a file and loads it as the runner does.
-  bool Load(const RGameProject& project) {
-    std::string error;
-    EXPECT_TRUE(WriteGameFile(project, Runner().rn_options.ro_exepath, "", error)) << error;
-    return Load_GameFile();
-  }
-
-  // Loads, prepares and starts the game in the first room of its order.
-  void Start(const RGameProject& project) {
-    ASSERT_TRUE(Load(project));
-    ASSERT_TRUE(Prepare_Game());
-    RunState().rs_running = true;
-    Game_Start();
+  static bool Load(const RGameProject& project) { return test::LoadWrittenGame(project); }
+  static void Start(const RGameProject& project) {
+    test::StartWrittenGame(project);
+    if (HasFatalFailure()) return;
     ASSERT_NE(PlayState().ps_room, nullptr);
   }
 

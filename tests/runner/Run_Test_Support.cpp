@@ -1,6 +1,8 @@
 #include "tests/runner/Run_Test_Support.h"
 
 #include "data/Game_File.h"
+#include "runner/Run_Main.h"
+#include "runner/Runner_Load.h"
 #include "runner/Runner_Wiring.h"
 #include "script/Code_Function.h"
 #include "world/Action_Class.h"
@@ -86,6 +88,19 @@ CAction FunctionAction(int32_t functionid, bool question) {
 
 CAction KindAction(int32_t kind) {
   return CAction(kind);
+}
+
+bool LoadWrittenGame(const RGameProject& project) {
+  std::string error;
+  EXPECT_TRUE(WriteGameFile(project, Runner().rn_options.ro_exepath, "", error)) << error;
+  return Load_GameFile();
+}
+
+void StartWrittenGame(const RGameProject& project) {
+  ASSERT_TRUE(LoadWrittenGame(project));
+  ASSERT_TRUE(Prepare_Game());
+  RunState().rs_running = true;
+  Game_Start();
 }
 
 } // namespace vl::test

@@ -3,6 +3,7 @@
 // instances, the runner's host and names, and a built-in "trace" that collects what events say.
 
 #include "tests/support/Test_Platform.h"
+#include "tools/writer/Game_Writer.h"
 #include "world/Event_Class.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +36,11 @@ protected:
 
   TTestPlatform platform;
 };
+
+// Writes the game as a file where the runner looks for it and loads it as the runner does.
+bool LoadWrittenGame(const RGameProject& project);
+// Loads, prepares and starts the game in the first room of its order.
+void StartWrittenGame(const RGameProject& project);
 
 // A function action calling the built-in of that name (-1: a name that could not be located).
 CAction FunctionAction(int32_t functionid, bool question = false);
