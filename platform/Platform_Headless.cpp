@@ -63,9 +63,12 @@ public:
   void Hide() override {}
 };
 
+class THeadlessGameWindow final : public TGameWindow {};
+
 class THeadlessWindows final : public TWindows {
 public:
   std::unique_ptr<TLoadWindow> CreateLoadWindow() override { return std::make_unique<THeadlessLoadWindow>(); }
+  std::unique_ptr<TGameWindow> CreateGameWindow() override { return std::make_unique<THeadlessGameWindow>(); }
 };
 
 // Off-screen rendering comes with the render device; until then a context of the asked size

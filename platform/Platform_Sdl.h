@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+struct SDL_Window;
+
 namespace vl {
 
 // Null when no display can be opened.
@@ -18,5 +20,8 @@ struct RSdlShared {
 };
 
 std::unique_ptr<TWindows> CreateSdlWindows(std::shared_ptr<const RSdlShared> shared);
+
+// The SDL window behind a game window this backend made; render contexts are made on it.
+SDL_Window* SdlWindowOf(TGameWindow& window);
 
 } // namespace vl

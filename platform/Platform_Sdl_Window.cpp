@@ -1,4 +1,4 @@
-// The SDL backend's windows: the loading window.
+// The SDL backend's windows: the loading window and the game window.
 #include "platform/Platform_Sdl.h"
 
 #include <SDL.h>
@@ -117,11 +117,30 @@ private:
   SDL_Renderer* m_renderer = nullptr;
 };
 
+// A resizable OpenGL window, hidden until shown.
+class TSdlGameWindow final : public TGameWindow {
+public:
+  explicit TSdlGameWindow(const std::string& title) {
+    m_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480,
+                                SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  }
+  ~TSdlGameWindow() override {
+    if (m_window) SDL_DestroyWindow(m_window);
+  }
+  SDL_Window* Window() const { return m_window; }
+
+private:
+  SDL_Window* m_window = nullptr;
+};
+
 class TSdlWindows final : public TWindows {
 public:
   explicit TSdlWindows(std::shared_ptr<const RSdlShared> shared) : m_shared(std::move(shared)) {}
   std::unique_ptr<TLoadWindow> CreateLoadWindow() override {
     return std::make_unique<TSdlLoadWindow>(m_shared->sh_title);
+  }
+  std::unique_ptr<TGameWindow> CreateGameWindow() override {
+    return std::make_unique<TSdlGameWindow>(m_shared->sh_title);
   }
 
 private:
@@ -129,6 +148,10 @@ private:
 };
 
 } // namespace
+
+SDL_Window* SdlWindowOf(TGameWindow& window) {
+  return static_cast<TSdlGameWindow&>(window).Window();
+}
 
 std::unique_ptr<TWindows> CreateSdlWindows(std::shared_ptr<const RSdlShared> shared) {
   return std::make_unique<TSdlWindows>(std::move(shared));

@@ -1,5 +1,5 @@
 #pragma once
-// The program's windows: the loading window now, the game window and the others with their parts.
+// The program's windows: the loading window and the game window; the others come with their parts.
 
 #include <cstdint>
 #include <memory>
@@ -41,10 +41,23 @@ public:
   virtual void Hide() = 0;
 };
 
+struct RRect {
+  int32_t x = 0, y = 0, w = 0, h = 0;
+};
+
+// The game window. Its client area receives the presented frames, through the OpenGL context the
+// render factory makes on it; the window keeps its border, caption and geometry.
+class TGameWindow {
+public:
+  virtual ~TGameWindow() = default;
+};
+
 class TWindows {
 public:
   virtual ~TWindows() = default;
   virtual std::unique_ptr<TLoadWindow> CreateLoadWindow() = 0;
+  // One per run, hidden until shown.
+  virtual std::unique_ptr<TGameWindow> CreateGameWindow() = 0;
 };
 
 } // namespace vl

@@ -78,6 +78,11 @@ private:
 class TTestWindows final : public TWindows {
 public:
   std::unique_ptr<TLoadWindow> CreateLoadWindow() override { return std::make_unique<TTestLoadWindow>(); }
+  std::unique_ptr<TGameWindow> CreateGameWindow() override { return m_headless->CreateGameWindow(); }
+  explicit TTestWindows(std::unique_ptr<TWindows> headless) : m_headless(std::move(headless)) {}
+
+private:
+  std::unique_ptr<TWindows> m_headless; // the game window is the headless one
 };
 
 } // namespace
@@ -87,7 +92,7 @@ TTestPlatform::TTestPlatform() : m_services(CreateHeadlessServices()) {
   m_services->sv_clock = std::make_unique<TTestClock>(*this);
   m_services->sv_events = std::make_unique<TTestEvents>(*this);
   m_services->sv_display = std::make_unique<TTestDisplay>(*this);
-  m_services->sv_windows = std::make_unique<TTestWindows>();
+  m_services->sv_windows = std::make_unique<TTestWindows>(std::move(m_services->sv_windows));
 }
 
 } // namespace vl::test
