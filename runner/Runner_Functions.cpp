@@ -10,6 +10,7 @@
 #include "library/Include_File.h"
 #include "library/Ini_File.h"
 #include "script/Code_Function.h"
+#include "world/Function_Event.h"
 #include "world/Function_Interaction.h"
 
 #include <cstdio>
@@ -23,6 +24,7 @@ void RegisterBuiltinFunctions() {
   // Families in table order; each registers only what works.
   Register_Function_Math();
   Register_Function_Interaction();
+  Register_Function_Event();
   Register_Function_Misc();
   Register_Function_IncludedFiles();
   Register_Function_Ini();

@@ -330,7 +330,9 @@ int32_t Pick(int32_t code, std::initializer_list<int32_t> values) {
 } // namespace
 
 void Set_Priority() {
-  SetProcessPriority(GameData().gd_settings.gs_priority);
+  // High and highest; normal leaves the priority the program was started with.
+  const int32_t level = GameData().gd_settings.gs_priority;
+  if (level == 1 || level == 2) SetProcessNice(level == 1 ? -5 : -10);
 }
 
 bool Prepare_Game() {
