@@ -10,6 +10,7 @@
 #include "library/Include_File.h"
 #include "library/Ini_File.h"
 #include "script/Code_Function.h"
+#include "sound/Function_Sound.h"
 #include "world/Function_Event.h"
 #include "world/Function_Interaction.h"
 
@@ -33,6 +34,7 @@ void RegisterBuiltinFunctions() {
   Register_Function_FileSystem();
   Register_Function_Game();
   Register_Function_DataStructures();
+  Register_Function_Sound();
 }
 
 void ListBuiltinFunctions() {
