@@ -132,6 +132,21 @@ TEST_F(Mixer, MidiPlaysThroughItsPath) {
   EXPECT_EQ(SoundLayer().LoadFromMemory("not a sound at all", 0), -1);
 }
 
+// A sound that is not preloaded waits for its first use.
+TEST_F(Mixer, SoundsNotPreloadedLoadOnFirstUse) {
+  CSound sound;
+  sound.s_kind = CSound::kNormal;
+  sound.s_preload = false;
+  const std::string bytes = ConstantWave(10, 0);
+  sound.s_sound = std::make_unique<CStream>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  sound.Prepare();
+  EXPECT_EQ(sound.s_soundid, -1);
+  EXPECT_GE(sound.GetSoundId(), 0);
+  EXPECT_EQ(SoundLayer().Sample(sound.s_soundid)->ss_type, CSound::kNormal);
+  sound.Clear();
+  EXPECT_EQ(SoundLayer().Sample(0), nullptr) << "clearing frees the sample";
+}
+
 // A multimedia sound is written to a temporary file named from the game's extension, which keeps
 // only a plain extension.
 TEST_F(Mixer, MultimediaSoundsGetPlainTemporaryNames) {
