@@ -70,6 +70,8 @@ public:
     m_p.modeChanges.push_back(wanted);
     return true;
   }
+  bool TestMode(const RDisplayMode&) override { return true; }
+  void RestoreMode() override { m_p.modeRestored = true; }
 
 private:
   TTestPlatform& m_p;
