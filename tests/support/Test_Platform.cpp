@@ -71,7 +71,7 @@ public:
     return true;
   }
   bool TestMode(const RDisplayMode&) override { return true; }
-  void RestoreMode() override { m_p.modeRestored = true; }
+  void RestoreMode() override {}
 
 private:
   TTestPlatform& m_p;

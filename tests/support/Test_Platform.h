@@ -47,7 +47,6 @@ public:
   std::vector<REvent> pending; // delivered at the next pump
   RDisplayMode mode{1024, 768, 32, 60};
   std::vector<RDisplayMode> modeChanges;
-  bool modeRestored = false;
 
 private:
   std::unique_ptr<TServices> m_services;
