@@ -118,8 +118,9 @@ void Window_FromRegion(int32_t rx, int32_t ry, int32_t& wx, int32_t& wy) {
 }
 
 RRect Window_Client() {
-  if (Window) return Window->ClientRect();
+  // A window manager may take a while to make a window full screen; its answer is known already.
   if (State.ws_fullscreen) return {0, 0, Screen().width, Screen().height};
+  if (Window) return Window->ClientRect();
   return State.ws_client;
 }
 
@@ -238,7 +239,9 @@ void Room_SetRegion(const CRoom& room) {
     for (const CView& v : room.r_view)
       if (v.visible) w = std::max(w, v.xport + v.wport), h = std::max(h, v.yport + v.hport);
   }
-  w = std::min(w, Screen().width), h = std::min(h, Screen().height);
+  const RDisplayMode screen = Screen();
+  if (screen.width > 0) w = std::min(w, screen.width); // 0: the display could not be asked
+  if (screen.height > 0) h = std::min(h, screen.height);
   if (w == State.ws_regionw && h == State.ws_regionh) return;
   Window_SetRegionSize(w, h, true);
   Window_Default();
@@ -252,10 +255,6 @@ void Window_Paint() {
 void Window_Resize() {
   Window_RememberGeometry();
   Window_Paint();
-}
-
-void Window_MinimumClient(int32_t& w, int32_t& h) {
-  Minimum(w, h);
 }
 
 void ResetWindowState() {

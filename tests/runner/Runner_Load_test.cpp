@@ -339,9 +339,8 @@ TEST_F(RunnerPrepare, GameWindowFromTheSettingsAndTheCommandLine) {
   ASSERT_TRUE(Prepare_Game());
   EXPECT_EQ(WindowState().ws_scale, 3);
   EXPECT_FALSE(WindowState().ws_fullscreen);
-  int32_t minw, minh;
-  Window_MinimumClient(minw, minh);
-  EXPECT_EQ(minw, 24); // the room's region takes the window to its size when the room starts
+  Window_SetSize(1, 1);
+  EXPECT_EQ(Window_Client().w, 24); // the 8 x 8 region at scale 3
 }
 
 TEST(Trace, SwitchFromEnvironmentOrArgument) {
