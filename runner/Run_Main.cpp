@@ -1,6 +1,7 @@
 #include "runner/Run_Main.h"
 
 #include "data/Game_File.h"
+#include "graphics/Graphics_Window.h"
 #include "library/Support_Random.h"
 #include "platform/Platform.h"
 #include "runner/Event_Action.h"
@@ -194,6 +195,8 @@ void Room_Start(int32_t index, bool gameStart) {
   }
   CRoom* room = slot.get();
   Set_PlayedRoom(room, index);
+  Room_SetRegion(*room);
+  if (gameStart && GameWindow()) GameWindow()->SetVisible(true);
 
   std::vector<CInstance*> own;
   for (const auto& inst : room->r_instance) own.push_back(inst.get());
@@ -329,6 +332,9 @@ void Handle_FunctionKeys() {
   if (input.si_lastkey == vk_escape && settings.gs_quitkey) {
     input.si_lastkey = 0;
     New_Room = kRoomEnd;
+  } else if (input.si_lastkey == vk_f4 && settings.gs_fullscreenkey) {
+    input.si_lastkey = 0;
+    Window_SetFullscreen(!WindowState().ws_fullscreen);
   } else if (input.si_lastkey == vk_f5 && settings.gs_savekey) {
     input.si_lastkey = 0;
     Save_Game(Key_SaveFile());

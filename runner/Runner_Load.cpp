@@ -4,6 +4,7 @@
 #include "data/Game_File.h"
 #include "data/Sprite_Class.h"
 #include "data/Support_Stream.h"
+#include "graphics/Graphics_Window.h"
 #include "library/Include_File.h"
 #include "library/Support_Random.h"
 #include "platform/Platform.h"
@@ -324,6 +325,23 @@ int32_t Pick(int32_t code, std::initializer_list<int32_t> values) {
   return values.begin()[code - 1];
 }
 
+// The game window from the settings, in their fixed order; the command line may override the scale
+// and full screen.
+void Init_GameWindow() {
+  const RGameSettings& settings = GameData().gd_settings;
+  const RRunOptions& options = Runner().rn_options;
+  Window_Create();
+  Window_SetRegionSize(8, 8, true);
+  WindowState().ws_scale = options.ro_scale ? double(*options.ro_scale) : settings.gs_scaling / 100.0;
+  Window_SetSizeable(settings.gs_sizeable);
+  GameWindow()->SetStayOnTop(settings.gs_stayontop);
+  WindowState().ws_colour = uint32_t(settings.gs_windowcolor);
+  Window_SetShowBorder(!settings.gs_noborder);
+  Window_SetShowIcons(!settings.gs_nobuttons);
+  Window_SetFullscreen(options.ro_fullscreen.value_or(settings.gs_fullscreen));
+  GameWindow()->SetCursor(settings.gs_showcursor ? 0 : -1);
+}
+
 } // namespace
 
 void Set_Priority() {
@@ -371,6 +389,7 @@ bool Init_Graphics() {
     change = true;
   }
   if (change) Display().SetMode(wanted);
+  Init_GameWindow();
   Trace("Init_Graphics :: GR_D3D_Init");
   Trace("Init_Graphics :: Background_InitTextures");
   Backgrounds().InitTextures();

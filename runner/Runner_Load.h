@@ -19,10 +19,12 @@ struct RGameSettings;
 struct RRunOptions {
   std::string ro_exepath; // the executable that carries the game (GAME, or vlrun itself)
   bool ro_headless = false;
-  std::optional<int64_t> ro_steps; // end the game after this many steps
-  std::optional<uint32_t> ro_seed; // random seed in place of the clock
-  bool ro_trace = false;           // "--QXTrace" given
-  std::string ro_audiocapture;     // write the mixed sound to this WAV file
+  std::optional<int64_t> ro_steps;   // end the game after this many steps
+  std::optional<uint32_t> ro_seed;   // random seed in place of the clock
+  bool ro_trace = false;             // "--QXTrace" given
+  std::optional<int32_t> ro_scale;   // window scale in place of the settings'
+  std::optional<bool> ro_fullscreen; // full screen or windowed in place of the settings'
+  std::string ro_audiocapture;       // write the mixed sound to this WAV file
 };
 
 // Process-wide start-up state.

@@ -2,6 +2,7 @@
 
 #include "data/Data_State.h"
 #include "datastructures/DS_State.h"
+#include "graphics/Graphics_Window.h"
 #include "library/Library_State.h"
 #include "platform/Platform.h"
 #include "runner/Event_Main.h"
@@ -61,6 +62,7 @@ void Reset_Runner() {
   ResetDataStructureState();
   ResetWorldState();
   ResetSoundState();
+  ResetWindowState();
   Build_EventLists(); // of no objects: empty
   RunState() = RRunState();
   StepInput() = RStepInput();
