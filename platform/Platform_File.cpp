@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -58,6 +59,16 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents) {
   }
   SyncFolder(target.parent_path());
   return true;
+}
+
+bool CanWrite(const std::string& path) {
+  return ::access(path.c_str(), W_OK) == 0;
+}
+
+std::optional<RDiskSpace> DiskSpace(const std::string& path) {
+  struct statvfs info {};
+  if (::statvfs(path.c_str(), &info) != 0) return std::nullopt;
+  return RDiskSpace{uint64_t(info.f_bavail) * info.f_frsize, uint64_t(info.f_blocks) * info.f_frsize};
 }
 
 } // namespace vl
