@@ -2,6 +2,7 @@
 
 #include "library/File_Binary.h"
 #include "library/File_Text.h"
+#include "library/Function_Registry.h"
 #include "library/Include_File.h"
 #include "library/Ini_File.h"
 #include "library/Path_Class.h"
@@ -15,6 +16,7 @@ void ResetLibraryState() {
   ResetIniState();
   ResetBinaryFiles();
   ResetTextFiles();
+  ResetRegistryState();
   SetRandomSeed(0);
   SetStartSeed(std::nullopt);
 }

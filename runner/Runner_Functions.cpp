@@ -7,6 +7,7 @@
 #include "library/Function_Game.h"
 #include "library/Function_Math.h"
 #include "library/Function_Misc.h"
+#include "library/Function_Registry.h"
 #include "library/Include_File.h"
 #include "library/Ini_File.h"
 #include "script/Code_Function.h"
@@ -26,6 +27,7 @@ void RegisterBuiltinFunctions() {
   Register_Function_Misc();
   Register_Function_IncludedFiles();
   Register_Function_Ini();
+  Register_Function_Registry();
   Register_Function_BinaryFiles();
   Register_Function_TextFiles();
   Register_Function_FileSystem();
