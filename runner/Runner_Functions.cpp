@@ -7,6 +7,7 @@
 #include "library/Function_Game.h"
 #include "library/Function_Math.h"
 #include "library/Function_Misc.h"
+#include "library/Function_Program.h"
 #include "library/Function_Registry.h"
 #include "library/Include_File.h"
 #include "library/Ini_File.h"
@@ -31,6 +32,7 @@ void RegisterBuiltinFunctions() {
   Register_Function_BinaryFiles();
   Register_Function_TextFiles();
   Register_Function_FileSystem();
+  Register_Function_Program();
   Register_Function_Game();
   Register_Function_DataStructures();
 }

@@ -2,6 +2,7 @@
 
 #include "data/Data_State.h"
 #include "datastructures/DS_State.h"
+#include "library/Function_Program.h"
 #include "library/Library_State.h"
 #include "platform/Platform.h"
 #include "runner/Event_Main.h"
@@ -33,6 +34,7 @@ void Wire_Runner(TServices& services) {
   SetCodeNames(&host);
   SetErrorSink(&host);
   SetFunctionErrorSink(&host);
+  SetProgramWaitPump(IO_Pump);
   SetPlayHost(&host);
   SetSpriteShapes(&ImageShapes());
   SetBackgroundSizes(&ImageShapes());
@@ -44,6 +46,7 @@ void Unwire_Runner() {
   SetBackgroundSizes(nullptr);
   SetSpriteShapes(nullptr);
   SetPlayHost(nullptr);
+  SetProgramWaitPump(nullptr);
   SetFunctionErrorSink(nullptr);
   SetErrorSink(nullptr);
   SetCodeNames(nullptr);
