@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
@@ -35,6 +37,20 @@ void SyncFolder(const fs::path& folder) {
   ::close(fd);
 }
 
+// Temporary files of this target that a killed writer left behind: "<name>.tmp<pid>_<n>" of a
+// process that no longer runs.
+void RemoveLeftovers(const fs::path& target) {
+  const std::string prefix = target.filename().string() + ".tmp";
+  std::error_code ec;
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with(prefix)) continue;
+    const pid_t pid = pid_t(std::atol(name.c_str() + prefix.size()));
+    if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH) fs::remove(it->path(), ec);
+  }
+}
+
 } // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view contents) {
@@ -58,6 +74,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents) {
     return false;
   }
   SyncFolder(target.parent_path());
+  RemoveLeftovers(target);
   return true;
 }
 

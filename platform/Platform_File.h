@@ -11,7 +11,8 @@ namespace vl {
 // Replaces the file at path (a path of this system) with contents so that a crash or kill at any
 // moment leaves either the old or the new file: the contents go to a temporary file in the same
 // folder, which is flushed to disk and renamed over the old one. False when any step failed; the
-// old file is then untouched and no temporary file is left behind.
+// old file is then untouched and no temporary file is left behind. The temporary files that writers
+// killed in the middle of a write left beside it are removed after a successful write.
 bool WriteFileAtomically(const std::string& path, std::string_view contents);
 
 // Whether this process may write to the file or folder at path.
