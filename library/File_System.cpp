@@ -31,10 +31,6 @@ size_t ExtStart(std::string_view fname) {
   return dot == std::string_view::npos || dot < NameStart(fname) ? fname.size() : dot;
 }
 
-} // namespace
-
-namespace {
-
 // "*" and "?" over the whole name; backtracks to the last "*" only.
 bool Glob(std::string_view name, std::string_view mask) {
   size_t n = 0, m = 0, star = std::string_view::npos, resume = 0;
@@ -199,9 +195,15 @@ std::string NextFound() {
   return s.fs_names[s.fs_next++];
 }
 
+// Attribute bits: rounded, and only the low 32 bits of whatever a game gives count.
+int32_t Bits(const RValue& v) {
+  const double x = std::nearbyint(v.IsReal() ? v.Real() : 0.0);
+  return std::isfinite(x) && std::fabs(x) < 9e18 ? int32_t(int64_t(x)) : 0;
+}
+
 void file_find_first(VL_ARGS) {
   const std::string mask = Arg(args[0]);
-  const int32_t attr = int32_t(std::nearbyint(args[1].IsReal() ? args[1].Real() : 0.0));
+  const int32_t attr = Bits(args[1]);
   RFileSearch& s = Search();
   s = RFileSearch{true, {}, 0};
   const size_t sep = mask.find_last_of("\\/");
@@ -229,7 +231,7 @@ void file_find_close(VL_ARGS) {
 
 void file_attributes(VL_ARGS) {
   const int32_t bits = FileAttributeBits(MapPath(Arg(args[0])));
-  const int32_t attr = int32_t(std::nearbyint(args[1].IsReal() ? args[1].Real() : 0.0));
+  const int32_t attr = Bits(args[1]);
   result = RValue(bits < 0 ? -1.0 : (bits & attr) ? 1.0 : 0.0);
 }
 

@@ -224,6 +224,8 @@ TEST_F(FileSystem, AttributesOfFilesAndFolders) {
       {"locked.txt", 1, root ? 0.0 : 1.0},
       {"plain.txt", 1, 0},
       {"dir\\..\\PLAIN.txt", 32, 1},
+      {"plain.txt", 1e300, 0},
+      {"plain.txt", 4294967296.0 + 32, 1}, // the low 32 bits
   };
   for (const auto& c : cases)
     EXPECT_EQ(Call("file_attributes", {RValue(c.fname), RValue(c.attr)}).Real(), c.result)

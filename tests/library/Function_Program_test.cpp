@@ -83,8 +83,13 @@ TEST_F(Programs, ExecuteProgramSplitsTheLineAndWaits) {
   // A script in the working folder, called by its name in another case, with quoted arguments.
   std::ofstream("Write.sh") << "#!/bin/sh\nsleep 0.2\nprintf '%s|' \"$@\" > out.txt\n";
   fs::permissions("Write.sh", fs::perms::owner_exec, fs::perm_options::add);
+  static int pumps;
+  pumps = 0;
+  SetProgramWaitPump([] { ++pumps; });
   Call("execute_program", {RValue("write.sh"), RValue("\"a b\" c\\\"d"), RValue(1.0)});
+  SetProgramWaitPump(nullptr);
   EXPECT_EQ(Contents("out.txt"), "a b|c\"d|");
+  EXPECT_GE(pumps, 2); // the window lives on while the program runs for 0.2 s
   EXPECT_TRUE(Messages().empty());
 
   // Without waiting the call returns before the program is done.
