@@ -12,7 +12,7 @@ namespace vl {
 // coordinates) and the colour of the bands around it (0x00BBGGRR).
 struct RWindowPort {
   int32_t wp_clientw = 640, wp_clienth = 480;
-  RRect wp_port{0, 0, 640, 480};
+  RWindowRect wp_port{0, 0, 640, 480};
   uint32_t wp_colour = 0;
 };
 

@@ -110,6 +110,17 @@ public:
   std::unique_ptr<TFontFace> OpenFont(const RFontRequest&) override { return std::make_unique<TNoGlyphs>(); }
 };
 
+// A clipboard of this process alone.
+class THeadlessClipboard final : public TClipboard {
+public:
+  bool HasText() override { return !m_text.empty(); }
+  std::string GetText() override { return m_text; }
+  void SetText(const std::string& text) override { m_text = text; }
+
+private:
+  std::string m_text;
+};
+
 } // namespace
 
 std::unique_ptr<TServices> CreateHeadlessServices() {
@@ -122,6 +133,7 @@ std::unique_ptr<TServices> CreateHeadlessServices() {
   services->sv_render = std::make_unique<THeadlessRender>();
   services->sv_audio = std::make_unique<THeadlessAudio>();
   services->sv_fonts = std::make_unique<THeadlessFonts>();
+  services->sv_clipboard = std::make_unique<THeadlessClipboard>();
   services->sv_headless = true;
   return services;
 }

@@ -273,6 +273,18 @@ private:
   int32_t m_channels = 2;
 };
 
+class TSdlClipboard final : public TClipboard {
+public:
+  bool HasText() override { return SDL_HasClipboardText() == SDL_TRUE; }
+  std::string GetText() override {
+    char* text = SDL_GetClipboardText();
+    std::string result = text ? text : "";
+    SDL_free(text);
+    return result;
+  }
+  void SetText(const std::string& text) override { SDL_SetClipboardText(text.c_str()); }
+};
+
 // Quits SDL once every service has gone.
 struct RSdlLifetime {
   ~RSdlLifetime() { SDL_Quit(); }
@@ -294,6 +306,7 @@ std::unique_ptr<TServices> CreateSdlServices() {
   services->sv_render = std::make_unique<TSdlRender>();
   services->sv_audio = std::make_unique<TSdlAudio>();
   services->sv_fonts = std::move(headless->sv_fonts); // rasterizing is the same on every backend
+  services->sv_clipboard = std::make_unique<TSdlClipboard>();
   services->sv_headless = false;
   return services;
 }

@@ -41,7 +41,7 @@ public:
   virtual void Hide() = 0;
 };
 
-struct RRect {
+struct RWindowRect {
   int32_t x = 0, y = 0, w = 0, h = 0;
 };
 

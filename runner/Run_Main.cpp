@@ -2,6 +2,7 @@
 
 #include "data/Game_File.h"
 #include "library/Support_Random.h"
+#include "platform/Platform.h"
 #include "runner/Event_Action.h"
 #include "runner/Event_Main.h"
 #include "runner/IO_Main.h"
@@ -12,6 +13,7 @@
 #include "script/Code_Main.h"
 #include "script/Extension_Class.h"
 #include "script/Variable_Class.h"
+#include "sound/Sound_Play.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
 #include "world/Trigger_Step.h"
@@ -272,6 +274,7 @@ void Run_Loop() {
       if (room && room->r_speed < 1) room->r_speed = 1;
       const int64_t delay = Frame_Delay(room ? room->r_speed : 1, now, frames.fc_last);
       Timer_Wait(delay);
+      SoundLayer().AdvanceTo(Clock().Microseconds());
       frames.Advance(now, delay);
       GameVariables().gv_fps = frames.fc_fps;
       Act_On_Code();

@@ -60,6 +60,8 @@ int RunnerMain(int argc, char** argv, TWindowedServices windowed) {
   app.add_option("--seed", seed, "Seed the random generator with N instead of the clock")
       ->check(CLI::Range(0LL, 4294967295LL));
   app.add_flag("--QXTrace", options.ro_trace, "Write the trace log \"Trace.log\" beside the game");
+  app.add_option("--audio-capture", options.ro_audiocapture,
+                 "Write the mixed sound to FILE as a WAV file (44100 Hz, stereo, 16 bits)");
   bool listFunctions = false;
   app.add_flag("--list-functions", listFunctions,
                "Print the built-in function names in table order and exit");

@@ -12,6 +12,8 @@
 #include "library/Include_File.h"
 #include "library/Ini_File.h"
 #include "script/Code_Function.h"
+#include "sound/Function_Sound.h"
+#include "world/Function_Event.h"
 #include "world/Function_Interaction.h"
 
 #include <cstdio>
@@ -25,6 +27,7 @@ void RegisterBuiltinFunctions() {
   // Families in table order; each registers only what works.
   Register_Function_Math();
   Register_Function_Interaction();
+  Register_Function_Event();
   Register_Function_Misc();
   Register_Function_IncludedFiles();
   Register_Function_Ini();
@@ -35,6 +38,7 @@ void RegisterBuiltinFunctions() {
   Register_Function_Program();
   Register_Function_Game();
   Register_Function_DataStructures();
+  Register_Function_Sound();
 }
 
 void ListBuiltinFunctions() {

@@ -17,6 +17,8 @@
 #include "script/Script_Class.h"
 #include "script/Trigger_Class.h"
 #include "script/Variable_Class.h"
+#include "sound/Sound_Class.h"
+#include "sound/Sound_Play.h"
 #include "world/Constant_Define.h"
 #include "world/Object_Class.h"
 #include "world/TimeLine_Class.h"
@@ -282,11 +284,6 @@ bool Load_GameFile() {
 
 namespace {
 
-// Steps whose subsystems are not part of the runner yet.
-bool NothingToPrepare() {
-  return true;
-}
-
 bool CompileObjects() {
   return Objects().CompileAll();
 }
@@ -319,7 +316,7 @@ constexpr RPrepareStep kPrepareSteps[] = {
     {62, "Compiling scripts", CompileScripts, "Failed to compile the scripts."},
     {70, "Compiling time line actions", CompileTimeLines, "Failed to compile the actions in the time lines."},
     {72, "Compiling object actions", CompileObjects, "Failed to compile the actions in the objects."},
-    {80, "Preparing sounds", NothingToPrepare, "Failed to prepare the sounds."},
+    {80, "Preparing sounds", PrepareSounds, "Failed to prepare the sounds."},
     {90, "Preparing graphics", Init_Graphics, nullptr},
 };
 
@@ -331,7 +328,9 @@ int32_t Pick(int32_t code, std::initializer_list<int32_t> values) {
 } // namespace
 
 void Set_Priority() {
-  SetProcessPriority(GameData().gd_settings.gs_priority);
+  // High and highest; normal leaves the priority the program was started with.
+  const int32_t level = GameData().gd_settings.gs_priority;
+  if (level == 1 || level == 2) SetProcessNice(level == 1 ? -5 : -10);
 }
 
 bool Prepare_Game() {
@@ -385,7 +384,11 @@ bool Init_Graphics() {
 }
 
 void Finish_Game() {
-  // Graphics and sound are released here as those subsystems arrive.
+  // Graphics are released here as that subsystem arrives.
+  SoundLayer().AdvanceTo(Clock().Microseconds());
+  SoundLayer().SetCapture(nullptr);
+  Runner().rn_capture.reset();
+  FinishSounds();
   IncludedFiles().RemoveAll();
 }
 
@@ -398,8 +401,17 @@ bool Play_Game() {
   variables.gv_tempdirectory = Runner().rn_tempfolder;
   variables.gv_programdirectory = fs::path(Runner().rn_options.ro_exepath).parent_path().string();
   variables.gv_debugmode = GameData().gd_debug;
-  if (!Prepare_Game()) return false;
   const RRunOptions& options = Runner().rn_options;
+  if (!options.ro_audiocapture.empty()) {
+    auto capture = std::make_unique<CWaveCapture>();
+    if (capture->Open(options.ro_audiocapture)) {
+      SoundLayer().SetCapture(capture.get());
+      Runner().rn_capture = std::move(capture);
+    } else {
+      std::fprintf(stderr, "vlrun: cannot write the audio capture %s\n", options.ro_audiocapture.c_str());
+    }
+  }
+  if (!Prepare_Game()) return false;
   SetStartSeed(options.ro_seed);
   RunState().rs_steplimit = options.ro_steps;
   Run_Game();

@@ -3,6 +3,7 @@
 // everything before the first step and tearing it down at the end.
 
 #include "platform/Platform.h"
+#include "sound/Sound_Capture.h"
 
 #include <cstdint>
 #include <memory>
@@ -21,6 +22,7 @@ struct RRunOptions {
   std::optional<int64_t> ro_steps; // end the game after this many steps
   std::optional<uint32_t> ro_seed; // random seed in place of the clock
   bool ro_trace = false;           // "--QXTrace" given
+  std::string ro_audiocapture;     // write the mixed sound to this WAV file
 };
 
 // Process-wide start-up state.
@@ -29,8 +31,9 @@ struct RRunner {
   RLoadLayout rn_loadlayout;
   RRunOptions rn_options;
   bool rn_trace = false;
-  std::string rn_tempfolder; // empty when it could not be created
-  bool rn_corrupt = false;   // the game data failed its checksum: the program ends silently
+  std::string rn_tempfolder;                // empty when it could not be created
+  bool rn_corrupt = false;                  // the game data failed its checksum: the program ends silently
+  std::unique_ptr<CWaveCapture> rn_capture; // --audio-capture
 };
 RRunner& Runner();
 

@@ -16,6 +16,7 @@
 #include "runner/Runner_Load.h"
 #include "script/Script_State.h"
 #include "sound/Sound_Class.h"
+#include "sound/Sound_Play.h"
 #include "sound/Sound_State.h"
 #include "world/Game_Names.h"
 #include "world/Room_Class.h"
@@ -39,9 +40,11 @@ void Wire_Runner(TServices& services) {
   SetSpriteShapes(&ImageShapes());
   SetBackgroundSizes(&ImageShapes());
   SetSoundFinder([](std::string_view name) { return Sounds().Find(name); });
+  SetSoundTrace(Trace);
 }
 
 void Unwire_Runner() {
+  SetSoundTrace(nullptr);
   SetSoundFinder(nullptr);
   SetBackgroundSizes(nullptr);
   SetSpriteShapes(nullptr);
