@@ -30,7 +30,7 @@ struct RGameData {
   std::vector<std::pair<std::string, std::string>> gd_constants; // name, value text
   std::vector<std::string> gd_libinit;                           // library initialization code
   // Decided once at start-up; refuses writes outside the working folder, exports and extension
-  // packages. Off until the preferences store that decides it arrives.
+  // packages. The runner sets it from the user's preferences before the game data loads.
   bool gd_securemode = false;
 };
 

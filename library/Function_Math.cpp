@@ -134,7 +134,9 @@ void AppendUtf8(std::string& out, uint32_t cp) {
   }
 }
 
-// Case mapping over the whole Unicode range; ASCII text (nearly all game text) is mapped directly.
+} // namespace
+
+// ASCII text (nearly all game text) is mapped directly.
 std::string ChangeCase(const RValue& v, bool upper) {
   std::string out(v.Str());
   if (v.IsAscii()) {
@@ -160,6 +162,8 @@ std::string ChangeCase(const RValue& v, bool upper) {
   }
   return out;
 }
+
+namespace {
 
 // The characters of the Windows code page 1252 at 0x80 .. 0x9F (0xA0 and up are Latin-1).
 constexpr uint16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,

@@ -17,5 +17,7 @@ std::string RealToString(double x);
 std::string RealToStringFormat(double x, int32_t tot, int32_t dec);
 // real(text): false for a text that is no number (value then 0).
 bool StringToReal(std::string_view text, double& value);
+// The text of v in upper or lower case over the whole Unicode range (string_upper, string_lower).
+std::string ChangeCase(const RValue& v, bool upper);
 
 } // namespace vl

@@ -22,9 +22,21 @@ std::string_view Trimmed(std::string_view s) {
   return s.substr(first, s.find_last_not_of(" \t") - first + 1);
 }
 
+// A line break in a name or value would split its line and turn the rest into other entries, or
+// into a section; it is written as a space instead.
+std::string OneLine(std::string_view s) {
+  std::string out(s);
+  std::replace_if(
+      out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  return out;
+}
+
 bool SameName(std::string_view a, std::string_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    const auto lower = [](char c) {
+      if (c == '\r' || c == '\n') return ' '; // names are stored with spaces for them
+      return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    };
     return lower(x) == lower(y);
   });
 }
@@ -93,10 +105,10 @@ std::optional<std::string> CIniFile::Read(std::string_view section, std::string_
 
 void CIniFile::Write(std::string_view section, std::string_view key, std::string_view value) {
   RSection* s = Find(section);
-  if (!s) s = &i_sections.emplace_back(RSection{std::string(section), {}});
+  if (!s) s = &i_sections.emplace_back(RSection{OneLine(section), {}});
   RLine* line = const_cast<RLine*>(FindKey(*s, key));
-  if (!line) line = &s->s_lines.emplace_back(RLine{std::string(key), {}, {}});
-  line->l_value = value;
+  if (!line) line = &s->s_lines.emplace_back(RLine{OneLine(key), {}, {}});
+  line->l_value = OneLine(value);
   line->l_text = line->l_key + "=" + line->l_value;
 }
 

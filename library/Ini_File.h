@@ -19,7 +19,8 @@ public:
   std::string Text() const;
 
   std::optional<std::string> Read(std::string_view section, std::string_view key) const;
-  // Adds the section at the end and the key at the end of its section when missing.
+  // Adds the section at the end and the key at the end of its section when missing. Line breaks in
+  // names and the value become spaces, so that every entry stays on its own line.
   void Write(std::string_view section, std::string_view key, std::string_view value);
   bool SectionExists(std::string_view section) const;
   bool KeyExists(std::string_view section, std::string_view key) const;

@@ -1,7 +1,10 @@
 #include "library/Library_State.h"
 
 #include "library/File_Binary.h"
+#include "library/File_System.h"
 #include "library/File_Text.h"
+#include "library/Function_Program.h"
+#include "library/Function_Registry.h"
 #include "library/Include_File.h"
 #include "library/Ini_File.h"
 #include "library/Path_Class.h"
@@ -15,6 +18,9 @@ void ResetLibraryState() {
   ResetIniState();
   ResetBinaryFiles();
   ResetTextFiles();
+  ResetRegistryState();
+  ResetFileSearch();
+  ResetProgramState();
   SetRandomSeed(0);
   SetStartSeed(std::nullopt);
 }

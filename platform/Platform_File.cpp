@@ -2,10 +2,13 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -34,6 +37,20 @@ void SyncFolder(const fs::path& folder) {
   ::close(fd);
 }
 
+// Temporary files of this target that a killed writer left behind: "<name>.tmp<pid>_<n>" of a
+// process that no longer runs.
+void RemoveLeftovers(const fs::path& target) {
+  const std::string prefix = target.filename().string() + ".tmp";
+  std::error_code ec;
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with(prefix)) continue;
+    const pid_t pid = pid_t(std::atol(name.c_str() + prefix.size()));
+    if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH) fs::remove(it->path(), ec);
+  }
+}
+
 } // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view contents) {
@@ -57,7 +74,18 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents) {
     return false;
   }
   SyncFolder(target.parent_path());
+  RemoveLeftovers(target);
   return true;
+}
+
+bool CanWrite(const std::string& path) {
+  return ::access(path.c_str(), W_OK) == 0;
+}
+
+std::optional<RDiskSpace> DiskSpace(const std::string& path) {
+  struct statvfs info {};
+  if (::statvfs(path.c_str(), &info) != 0) return std::nullopt;
+  return RDiskSpace{uint64_t(info.f_bavail) * info.f_frsize, uint64_t(info.f_blocks) * info.f_frsize};
 }
 
 } // namespace vl

@@ -29,6 +29,17 @@ std::string SystemTempFolder() {
   return ec ? std::string("/tmp") : tmp.string();
 }
 
+std::string ConfigFolder() {
+  fs::path base;
+  if (auto xdg = GetEnvironment("XDG_CONFIG_HOME"); xdg && !xdg->empty())
+    base = *xdg;
+  else if (auto home = GetEnvironment("HOME"); home && !home->empty())
+    base = fs::path(*home) / ".config";
+  else
+    base = SystemTempFolder();
+  return (base / "vlrun").string();
+}
+
 namespace {
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {

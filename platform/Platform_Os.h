@@ -12,6 +12,8 @@ std::string ExecutablePath();
 std::optional<std::string> GetEnvironment(const std::string& name);
 // The system's temporary folder: what stands in for "C:\temp".
 std::string SystemTempFolder();
+// The folder of the user's own settings: "$XDG_CONFIG_HOME/vlrun", else "~/.config/vlrun".
+std::string ConfigFolder();
 // Turns a path as games write it (backslashes, drive letters) into a path of this system. Existing
 // folders and files are matched without regard to case, as the original file system does.
 std::string MapPath(const std::string& path);

@@ -1,5 +1,6 @@
 #include "runner/Runner_Form.h"
 
+#include "library/Function_Program.h"
 #include "platform/Platform.h"
 #include "platform/Platform_Os.h"
 #include "runner/Runner_Functions.h"
@@ -9,6 +10,8 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
+#include <vector>
 
 namespace vl {
 
@@ -18,6 +21,7 @@ constexpr const char* kHelpFooter = R"(Examples:
   vlrun game.exe                      play a runner with a game appended
   vlrun --headless --steps 100 g.vlg  run 100 steps without a window
   vlrun --scale 3 --windowed g.vlg    a small game three times its size in a window
+  vlrun g.vlg -- -level 3             give the game the parameters "-level" and "3"
 
 Exit status: 0 the game ran, 1 it could not be loaded, 2 wrong command line.)";
 
@@ -70,8 +74,15 @@ int RunnerMain(int argc, char** argv, TWindowedServices windowed) {
   app.add_flag("--list-functions", listFunctions,
                "Print the built-in function names in table order and exit");
   app.add_option("GAME", game, "The game to play; without it, the game appended to vlrun itself");
+  // The words after "--" are the game's own parameters, whatever they look like.
+  int ownArgc = argc;
+  for (int i = 1; i < argc; ++i)
+    if (std::string_view(argv[i]) == "--") {
+      ownArgc = i;
+      break;
+    }
   try {
-    app.parse(argc, argv);
+    app.parse(ownArgc, argv);
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? kExitOk : kExitUsage;
   }
@@ -85,6 +96,9 @@ int RunnerMain(int argc, char** argv, TWindowedServices windowed) {
   if (scale > 0) options.ro_scale = scale;
   if (fullscreen || inWindow) options.ro_fullscreen = fullscreen;
   options.ro_exepath = game.empty() ? ExecutablePath() : std::filesystem::absolute(game).string();
+  std::vector<std::string> parameters = {options.ro_exepath};
+  for (int i = ownArgc + 1; i < argc; ++i) parameters.emplace_back(argv[i]);
+  SetGameParameters(std::move(parameters));
 
   std::unique_ptr<TServices> services = options.ro_headless ? CreateHeadlessServices() : windowed();
   if (!services) {

@@ -8,6 +8,8 @@
 #include "library/Function_Game.h"
 #include "library/Function_Math.h"
 #include "library/Function_Misc.h"
+#include "library/Function_Program.h"
+#include "library/Function_Registry.h"
 #include "library/Include_File.h"
 #include "library/Ini_File.h"
 #include "script/Code_Function.h"
@@ -30,9 +32,11 @@ void RegisterBuiltinFunctions() {
   Register_Function_Misc();
   Register_Function_IncludedFiles();
   Register_Function_Ini();
+  Register_Function_Registry();
   Register_Function_BinaryFiles();
   Register_Function_TextFiles();
   Register_Function_FileSystem();
+  Register_Function_Program();
   Register_Function_Game();
   Register_Function_DataStructures();
   Register_Function_Sound();

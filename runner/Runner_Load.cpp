@@ -5,6 +5,7 @@
 #include "data/Sprite_Class.h"
 #include "data/Support_Stream.h"
 #include "graphics/Graphics_Window.h"
+#include "library/Function_Registry.h"
 #include "library/Include_File.h"
 #include "library/Support_Random.h"
 #include "platform/Platform.h"
@@ -411,6 +412,9 @@ void Finish_Game() {
 }
 
 bool Play_Game() {
+  // Once, before anything that consults it: the extension packages read with the game data, then
+  // preparation and the run.
+  GameData().gd_securemode = ReadSecureMode();
   if (!Load_GameFile()) return false;
   RGameVariables& variables = GameVariables();
   variables.gv_tempdirectory = Runner().rn_tempfolder;

@@ -3,6 +3,7 @@
 #include "data/Data_State.h"
 #include "datastructures/DS_State.h"
 #include "graphics/Graphics_Window.h"
+#include "library/Function_Program.h"
 #include "library/Library_State.h"
 #include "platform/Platform.h"
 #include "runner/Event_Main.h"
@@ -35,6 +36,7 @@ void Wire_Runner(TServices& services) {
   SetCodeNames(&host);
   SetErrorSink(&host);
   SetFunctionErrorSink(&host);
+  SetProgramWaitPump(IO_Pump);
   SetPlayHost(&host);
   SetSpriteShapes(&ImageShapes());
   SetBackgroundSizes(&ImageShapes());
@@ -48,6 +50,7 @@ void Unwire_Runner() {
   SetBackgroundSizes(nullptr);
   SetSpriteShapes(nullptr);
   SetPlayHost(nullptr);
+  SetProgramWaitPump(nullptr);
   SetFunctionErrorSink(nullptr);
   SetErrorSink(nullptr);
   SetCodeNames(nullptr);

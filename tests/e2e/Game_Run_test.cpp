@@ -24,8 +24,9 @@ RLines Lines(const std::string& text) {
 
 class GameRun : public ::testing::Test {
 protected:
-  // Packs the project (the text of its game.json) and plays it headless in the scratch folder.
-  RProcessResult Play(const std::string& project, const std::string& options) {
+  // Packs the project (the text of its game.json) and plays it headless in the scratch folder, with
+  // the user's settings in the scratch folder too; `after` follows the game on the command line.
+  RProcessResult Play(const std::string& project, const std::string& options, const std::string& after = "") {
     const std::filesystem::path folder = dir.Path() / "game";
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "game.json") << project;
@@ -34,7 +35,8 @@ protected:
         RunCommand(Quote(BuiltProgram("vlpack")) + " " + Quote(folder.string()) + " -o " + Quote(game));
     EXPECT_EQ(packed.status, 0) << packed.err;
     return RunCommand("cd " + Quote(dir.Path().string()) + " && env TMPDIR=" + Quote(dir.Path().string()) +
-                      " " + Quote(BuiltProgram("vlrun")) + " --headless " + options + " " + Quote(game));
+                      " XDG_CONFIG_HOME=" + Quote(dir / "config") + " " + Quote(BuiltProgram("vlrun")) +
+                      " --headless " + options + " " + Quote(game) + " " + after);
   }
   std::string ErrorLog() {
     std::ifstream log(dir / "game_errors.log");
@@ -409,6 +411,29 @@ TEST_F(GameRun, WindowFollowsTheRoomAndTheCommandLine) {
     EXPECT_EQ(Lines(r.out), RLines{c.line}) << c.options;
   }
   EXPECT_EQ(Play(project, "--fullscreen --windowed").status, 2);
+}
+
+TEST_F(GameRun, SecureModeAndParametersComeFromTheStartup) {
+  const std::string project = R"j({
+    "game_id": 31,
+    "objects": [{"name": "obj", "events": [{"type": "create", "actions": [
+      {"code": "show_debug_message('secure ' + string(secure_mode))"},
+      {"code": "var p; p = parameter_string(0); show_debug_message(string_copy(p, string_length(p) - 7, 8))"},
+      {"code": "var i; for (i = 1; i <= parameter_count(); i += 1) show_debug_message(parameter_string(i))"},
+      {"code": "registry_write_string('runs', registry_read_string('runs') + 'x')"},
+      {"code": "show_debug_message('runs ' + registry_read_string('runs')); game_end()"}]}]}],
+    "rooms": [{"name": "rm", "instances": [{"x": 0, "y": 0, "object": "obj"}]}]
+  })j";
+  RProcessResult r = Play(project, "", "-- -level \"two words\"");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out), (RLines{"secure 0", "game.vlg", "-level", "two words", "runs x"}));
+
+  // The preference in the user's store turns secure mode on for the next run.
+  std::ofstream(dir / "config/vlrun/registry.txt", std::ios::app)
+      << "key HKEY_CURRENT_USER\\Software\\Velmora\\Version%208.1\\Preferences\ndword Warning 1\n";
+  r = Play(project, "");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out), (RLines{"secure 1", "game.vlg", "runs xx"}));
 }
 
 } // namespace

@@ -55,9 +55,10 @@ TEST(SoundGame, EffectAndMusicInTheCapture) {
   const RProcessResult packed =
       RunCommand(Quote(BuiltProgram("vlpack")) + " " + Quote(folder.string()) + " -o " + Quote(game));
   ASSERT_EQ(packed.status, 0) << packed.err;
-  const RProcessResult run =
-      RunCommand("cd " + Quote(dir.Path().string()) + " && " + Quote(BuiltProgram("vlrun")) +
-                 " --headless --steps 60 --audio-capture " + Quote(capture) + " " + Quote(game));
+  const RProcessResult run = RunCommand(
+      "cd " + Quote(dir.Path().string()) + " && env XDG_CONFIG_HOME=" + Quote(dir.Path().string()) + " " +
+      Quote(BuiltProgram("vlrun")) + " --headless --steps 60 --audio-capture " + Quote(capture) + " " +
+      Quote(game));
   ASSERT_EQ(run.status, 0) << run.err;
   std::ifstream log(dir / "game_errors.log");
   const std::string errors{std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>()};

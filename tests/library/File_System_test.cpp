@@ -1,9 +1,12 @@
 #include "data/Game_File.h"
 #include "library/File_System.h"
 #include "library/Support_Report.h"
+#include "platform/Platform_File.h"
 #include "script/Code_Function.h"
 #include "tests/library/File_Test_Support.h"
+#include "tests/library/Function_Test_Support.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -133,6 +136,115 @@ TEST_F(FileSystem, SecureModeRefusesPaths) {
   EXPECT_EQ(Contents("c.txt"), "a");
   EXPECT_TRUE(fs::is_directory("e"));
   EXPECT_FALSE(fs::exists("a.txt"));
+}
+
+TEST(FileMasks, WindowsMaskRules) {
+  const struct {
+    const char* name;
+    const char* mask;
+    bool match;
+  } cases[] = {
+      {"save1.sav", "*.sav", true},
+      {"SAVE1.SAV", "save?.sav", true},
+      {"save10.sav", "save?.sav", false},
+      {"readme", "*.*", true},
+      {"a.b.c", "*.*", true},
+      {".hidden", "*.*", true},
+      {"readme", "readme.*", true},
+      {"readme.txt", "readme.*", true},
+      {"readme", "*.txt", false},
+      {"readme", "*.", true},
+      {"readme.txt", "*.", false},
+      {"level12.dat", "level*2.dat", true},
+      {"level12.dat", "level*3.dat", false},
+      {"abc", "*", true},
+      {"", "*", true},
+      {"abc", "a*b*c*", true},
+      {"abc", "a*b*c?", false},
+      {"x.tar.gz", "*.gz", true},
+      {"Äpfel.txt", "äPFEL.*", true},
+      {"abc", "abc", true},
+      {"abc", "abd", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MatchMask(c.name, c.mask), c.match) << c.name << " ~ " << c.mask;
+}
+
+TEST_F(FileSystem, FindListsMatchesByAttributeThroughMixedCaseFolders) {
+  fs::create_directories("Data/Levels/Sub");
+  for (const char* f : {"Data/Levels/b.lvl", "Data/Levels/A.LVL", "Data/Levels/.c.lvl", "Data/Levels/notes"})
+    std::ofstream(f) << "x";
+  fs::create_directory("Data/Levels/d.lvl");
+  const struct {
+    const char* mask;
+    double attr;
+    std::vector<std::string> names;
+  } cases[] = {
+      {"data\\LEVELS\\*.lvl", 0, {"A.LVL", "b.lvl"}},
+      {"data/levels/*.lvl", 2, {".c.lvl", "A.LVL", "b.lvl"}}, // hidden: a leading dot
+      {"DATA\\levels\\*.*", 16, {"A.LVL", "b.lvl", "d.lvl", "notes", "Sub"}},
+      {"data\\levels\\*", 18, {".c.lvl", "A.LVL", "b.lvl", "d.lvl", "notes", "Sub"}},
+      {"data\\levels\\*.txt", 0, {}},
+      {"missing\\*.*", 0, {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> found;
+    for (std::string name(Call("file_find_first", {RValue(c.mask), RValue(c.attr)}).Str()); !name.empty();
+         name = Call("file_find_next", {}).Str())
+      found.push_back(name);
+    EXPECT_EQ(found, c.names) << c.mask;
+    EXPECT_EQ(Call("file_find_next", {}).Str(), "") << c.mask;
+  }
+  // Closing ends the search.
+  Call("file_find_first", {RValue("data\\levels\\*.lvl"), RValue(0.0)});
+  Call("file_find_close", {});
+  EXPECT_EQ(Call("file_find_next", {}).Str(), "");
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(FileSystem, AttributesOfFilesAndFolders) {
+  fs::create_directory("Dir");
+  std::ofstream("Plain.txt") << "x";
+  std::ofstream(".hidden") << "x";
+  std::ofstream("Locked.txt") << "x";
+  fs::permissions("Locked.txt", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  const bool root = CanWrite("Locked.txt"); // root may write anything
+  const struct {
+    const char* fname;
+    double attr;
+    double result;
+  } cases[] = {
+      {"missing.txt", 63, -1},
+      {"plain.TXT", 32, 1},
+      {"plain.txt", 1 | 2 | 4 | 8 | 16, 0},
+      {"DIR", 16, 1},
+      {"dir", 32, 0},
+      {".hidden", 2, 1},
+      {"plain.txt", 2, 0},
+      {"locked.txt", 1, root ? 0.0 : 1.0},
+      {"plain.txt", 1, 0},
+      {"dir\\..\\PLAIN.txt", 32, 1},
+      {"plain.txt", 1e300, 0},
+      {"plain.txt", 4294967296.0 + 32, 1}, // the low 32 bits
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Call("file_attributes", {RValue(c.fname), RValue(c.attr)}).Real(), c.result)
+        << c.fname << " " << c.attr;
+}
+
+TEST_F(FileSystem, DisksByLetterOrTheCurrentFolder) {
+  setenv("XDG_DATA_HOME", (scratch.Path() / "data").c_str(), 1);
+  const double here = test::CallFunction("disk_size", {}, nullptr, true).Real();
+  EXPECT_GT(here, 0);
+  EXPECT_GE(here, test::CallFunction("disk_free", {}, nullptr, true).Real());
+  EXPECT_EQ(test::CallFunction("disk_size", {RValue("")}, nullptr, true).Real(), here);
+  // C exists before a game wrote there; another letter once its folder does.
+  EXPECT_GT(test::CallFunction("disk_size", {RValue("c")}, nullptr, true).Real(), 0);
+  EXPECT_EQ(test::CallFunction("disk_free", {RValue("q:\\")}, nullptr, true).Real(), -1);
+  EXPECT_EQ(test::CallFunction("disk_size", {RValue("Q")}, nullptr, true).Real(), -1);
+  fs::create_directories(scratch.Path() / "data/vlrun/drive_q");
+  EXPECT_GT(test::CallFunction("disk_size", {RValue("qx")}, nullptr, true).Real(), 0);
+  unsetenv("XDG_DATA_HOME");
 }
 
 } // namespace

@@ -185,6 +185,24 @@ TEST_F(IniFunctions, WriteBackAtOnceThroughMappedNames) {
     EXPECT_EQ(entry.path().filename(), "GAME.ini");
 }
 
+TEST_F(IniFunctions, LineBreaksInNamesAndValuesKeepEveryEntryOnItsLine) {
+  Call("ini_open", {RValue("b.ini")});
+  Call("ini_write_string", {RValue("s"), RValue("before"), RValue("1")});
+  Call("ini_write_string", {RValue("s"), RValue("text"), RValue("one\r\n[evil]\nbefore=2")});
+  Call("ini_write_string", {RValue("s\nx"), RValue("k\rz"), RValue("v")});
+  EXPECT_EQ(Contents("b.ini"), "[s]\r\nbefore=1\r\ntext=one  [evil] before=2\r\n[s x]\r\nk z=v\r\n");
+  // What was written is what is read, now and after opening again.
+  for (int pass = 0; pass < 2; ++pass) {
+    EXPECT_EQ(Call("ini_read_string", {RValue("s"), RValue("before"), RValue("")}).Str(), "1");
+    EXPECT_EQ(Call("ini_read_string", {RValue("S"), RValue("text"), RValue("")}).Str(),
+              "one  [evil] before=2");
+    EXPECT_EQ(Call("ini_read_string", {RValue("s\nX"), RValue("K\nz"), RValue("")}).Str(), "v");
+    EXPECT_EQ(Call("ini_section_exists", {RValue("evil")}).Real(), 0);
+    Call("ini_open", {RValue("b.ini")});
+  }
+  EXPECT_TRUE(Messages().empty());
+}
+
 TEST_F(IniFunctions, DefaultsGoThroughTheNumberReader) {
   std::ofstream("n.ini", std::ios::binary) << "[n]\nComma=1,5\nexp=2E3\nminus=--3\nword=abc\n";
   Call("ini_open", {RValue("n.ini")});

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -40,6 +42,25 @@ TEST(WriteFileAtomically, CreatesReplacesAndLeavesNoTemporaryFile) {
   ASSERT_TRUE(WriteFileAtomically(file.string(), ""));
   EXPECT_EQ(Contents(file), "");
   EXPECT_EQ(EntryCount(dir.Path()), 1u);
+}
+
+TEST(WriteFileAtomically, RemovesWhatKilledWritersLeftOnly) {
+  test::TScratchDir dir;
+  const fs::path file = dir.Path() / "a.ini";
+  // The first pid of a process that has ended, and one of a running one.
+  const pid_t ended = fork();
+  if (ended == 0) _exit(0);
+  waitpid(ended, nullptr, 0);
+  const std::string dead = "a.ini.tmp" + std::to_string(ended) + "_0";
+  const std::string alive = "a.ini.tmp" + std::to_string(getpid()) + "_999";
+  for (const std::string& name : {dead, alive, std::string("b.ini.tmp1_0"), std::string("a.ini.tmpx")})
+    std::ofstream(dir.Path() / name) << "torn";
+  ASSERT_TRUE(WriteFileAtomically(file.string(), "whole"));
+  EXPECT_FALSE(fs::exists(dir.Path() / dead));
+  EXPECT_TRUE(fs::exists(dir.Path() / alive)); // another writer may still be at work
+  EXPECT_TRUE(fs::exists(dir.Path() / "b.ini.tmp1_0"));
+  EXPECT_TRUE(fs::exists(dir.Path() / "a.ini.tmpx"));
+  EXPECT_EQ(Contents(file), "whole");
 }
 
 TEST(WriteFileAtomically, FailureLeavesTheOldFile) {
