@@ -75,7 +75,8 @@ TEST(HeadlessPlatform, EveryServicePresentAndInstalledByDefault) {
   EXPECT_TRUE(services->sv_dialogs && services->sv_clock && services->sv_events && services->sv_display &&
               services->sv_windows && services->sv_render && services->sv_audio && services->sv_fonts);
   EXPECT_NE(services->sv_windows->CreateLoadWindow(), nullptr);
-  EXPECT_NE(services->sv_render->CreateContext(640, 480), nullptr);
+  int32_t error = 0;
+  EXPECT_NE(services->sv_render->CreateDevice(nullptr, {}, error), nullptr);
   EXPECT_NE(services->sv_fonts->OpenFont({}), nullptr);
   EXPECT_TRUE(Services().sv_headless);
   InstallServices(services.get());
