@@ -126,7 +126,8 @@ bool GR_D3D_Init(TGameWindow* window, int32_t width, int32_t height, bool synchr
   const RDisplayMode screen = Screen();
   gd.gd_width = std::min(width, screen.width);
   gd.gd_height = std::min(height, screen.height);
-  if (screen.bits != 16 && screen.bits != 32) {
+  // A 24-bit desktop (the usual X and Wayland visual) renders and reads back in 32 bits.
+  if (screen.bits != 16 && screen.bits != 24 && screen.bits != 32) {
     Dialogs().ShowMessage(
         "This program requires 16-bit (High Color) or 32-bit (Full Color) mode. Please change "
         "this in your display properties and run again.");

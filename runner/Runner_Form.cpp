@@ -1,14 +1,17 @@
 #include "runner/Runner_Form.h"
 
 #include "platform/Platform.h"
+#include "platform/Platform_Gl.h"
 #include "platform/Platform_Os.h"
 #include "runner/Runner_Functions.h"
 #include "runner/Runner_Load.h"
 #include "runner/Runner_Wiring.h"
 
 #include <CLI/CLI.hpp>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 namespace vl {
 
@@ -17,8 +20,19 @@ namespace {
 constexpr const char* kHelpFooter = R"(Examples:
   vlrun game.exe                      play a runner with a game appended
   vlrun --headless --steps 100 g.vlg  run 100 steps without a window
+  vlrun --headless --steps 5 --screenshot 5:last.png g.vlg
+                                      ... and save the fifth step's frame
 
 Exit status: 0 the game ran, 1 it could not be loaded, 2 wrong command line.)";
+
+std::optional<std::pair<int64_t, std::string>> ScreenshotRequest(const std::string& text) {
+  const size_t colon = text.find(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) return std::nullopt;
+  int64_t step = 0;
+  const char* end = text.data() + colon;
+  if (std::from_chars(text.data(), end, step).ptr != end || step < 1) return std::nullopt;
+  return std::pair(step, text.substr(colon + 1));
+}
 
 int RunGame(RRunner& runner) {
   bool played = false;
@@ -56,6 +70,14 @@ int RunnerMain(int argc, char** argv, TWindowedServices windowed) {
   app.add_option("--seed", seed, "Seed the random generator with N instead of the clock")
       ->check(CLI::Range(0LL, 4294967295LL));
   app.add_flag("--QXTrace", options.ro_trace, "Write the trace log \"Trace.log\" beside the game");
+  std::vector<std::string> screenshots;
+  app.add_option("--screenshot", screenshots,
+                 "STEP:FILE: after step STEP (from 1) is drawn, write the render area to FILE as a PNG; "
+                 "may be given several times")
+      ->allow_extra_args(false)
+      ->check([](const std::string& text) {
+        return ScreenshotRequest(text) ? std::string() : "expected STEP:FILE with STEP at least 1";
+      });
   bool listFunctions = false;
   app.add_flag("--list-functions", listFunctions,
                "Print the built-in function names in table order and exit");
@@ -72,6 +94,7 @@ int RunnerMain(int argc, char** argv, TWindowedServices windowed) {
   }
   if (steps >= 0) options.ro_steps = steps;
   if (seed >= 0) options.ro_seed = uint32_t(seed);
+  for (const std::string& text : screenshots) options.ro_screenshots.push_back(*ScreenshotRequest(text));
   options.ro_exepath = game.empty() ? ExecutablePath() : std::filesystem::absolute(game).string();
 
   std::unique_ptr<TServices> services = options.ro_headless ? CreateHeadlessServices() : windowed();
@@ -79,6 +102,7 @@ int RunnerMain(int argc, char** argv, TWindowedServices windowed) {
     std::fprintf(stderr, "vlrun: cannot open a display; use --headless to run without a window\n");
     return kExitUsage;
   }
+  if (options.ro_headless) services->sv_render = CreateEglRenderFactory(); // draws off-screen
   Wire_Runner(*services);
   std::unique_ptr<TLoadWindow> loadWindow = Windows().CreateLoadWindow();
   runner.rn_loadwindow = loadWindow.get();

@@ -1,6 +1,7 @@
 #include "runner/Runner_Functions.h"
 
 #include "datastructures/Function_Data_Structures.h"
+#include "graphics/Function_Device.h"
 #include "library/File_Binary.h"
 #include "library/File_System.h"
 #include "library/File_Text.h"
@@ -31,6 +32,7 @@ void RegisterBuiltinFunctions() {
   Register_Function_FileSystem();
   Register_Function_Game();
   Register_Function_DataStructures();
+  Register_Function_Device();
 }
 
 void ListBuiltinFunctions() {

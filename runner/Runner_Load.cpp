@@ -4,6 +4,8 @@
 #include "data/Game_File.h"
 #include "data/Sprite_Class.h"
 #include "data/Support_Stream.h"
+#include "graphics/Graphics_Device.h"
+#include "graphics/Graphics_Window.h"
 #include "library/Include_File.h"
 #include "library/Support_Random.h"
 #include "platform/Platform.h"
@@ -372,19 +374,28 @@ bool Init_Graphics() {
     change = true;
   }
   if (change) Display().SetMode(wanted);
+  TGameWindow* window = GameWindow();
+  if (!window) {
+    Runner().rn_gamewindow = Windows().CreateGameWindow();
+    window = Runner().rn_gamewindow.get();
+  }
   Trace("Init_Graphics :: GR_D3D_Init");
+  if (!GR_D3D_Init(window, 640, 480, settings.gs_vsync)) return false;
+  GR_Set_Interpolation(settings.gs_interpolate);
   Trace("Init_Graphics :: Background_InitTextures");
   Backgrounds().InitTextures();
   Trace("Init_Graphics :: Sprite_InitTextures");
   Sprites().InitTextures();
   Trace("Init_Graphics :: Background_FontTextures");
   Trace("Init_Graphics :: GR_D3D_Start_Frame");
+  GR_D3D_Start_Frame();
   Trace("Init_Graphics :: Finished");
   return true;
 }
 
 void Finish_Game() {
-  // Graphics and sound are released here as those subsystems arrive.
+  GR_D3D_Finish();
+  // Sound is stopped here once it plays.
   IncludedFiles().RemoveAll();
 }
 

@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vl {
 
@@ -21,6 +23,8 @@ struct RRunOptions {
   std::optional<int64_t> ro_steps; // end the game after this many steps
   std::optional<uint32_t> ro_seed; // random seed in place of the clock
   bool ro_trace = false;           // "--QXTrace" given
+  // PNG files of the render area, each written once the step of that number (from 1) is drawn.
+  std::vector<std::pair<int64_t, std::string>> ro_screenshots;
 };
 
 // Process-wide start-up state.
@@ -31,6 +35,8 @@ struct RRunner {
   bool rn_trace = false;
   std::string rn_tempfolder; // empty when it could not be created
   bool rn_corrupt = false;   // the game data failed its checksum: the program ends silently
+  // A plain game window for the device while no game window is set up from the settings.
+  std::unique_ptr<TGameWindow> rn_gamewindow;
 };
 RRunner& Runner();
 

@@ -2,6 +2,7 @@
 
 #include "data/Data_State.h"
 #include "datastructures/DS_State.h"
+#include "graphics/Graphics_Device.h"
 #include "library/Library_State.h"
 #include "platform/Platform.h"
 #include "runner/Event_Main.h"
@@ -37,9 +38,13 @@ void Wire_Runner(TServices& services) {
   SetSpriteShapes(&ImageShapes());
   SetBackgroundSizes(&ImageShapes());
   SetSoundFinder([](std::string_view name) { return Sounds().Find(name); });
+  SetGraphicsTrace(Trace);
+  SetRoomDrawer(Room_Draw);
 }
 
 void Unwire_Runner() {
+  SetRoomDrawer(nullptr);
+  SetGraphicsTrace(nullptr);
   SetSoundFinder(nullptr);
   SetBackgroundSizes(nullptr);
   SetSpriteShapes(nullptr);
@@ -58,7 +63,8 @@ void Reset_Runner() {
   ResetDataStructureState();
   ResetWorldState();
   ResetSoundState();
-  Build_EventLists(); // of no objects: empty
+  ResetGraphicsState(); // before the runner's state: the device goes before its window
+  Build_EventLists();   // of no objects: empty
   RunState() = RRunState();
   StepInput() = RStepInput();
   ErrorState() = RErrorState();

@@ -76,7 +76,10 @@ TEST_F(DeviceLogic, EveryAttemptTracedAndTheLastFailureShowsItsCode) {
   EXPECT_FALSE(GR_D3D_Start_Frame());
 }
 
-TEST_F(DeviceLogic, DesktopDepthOtherThan16Or32RefusesToStart) {
+TEST_F(DeviceLogic, DesktopDepthsWithoutA32BitFormRefuseToStart) {
+  platform.mode.bits = 24; // the usual X visual: counts as 32 bits
+  EXPECT_TRUE(GR_D3D_Init(nullptr, 640, 480, false));
+  GR_D3D_Finish();
   platform.mode.bits = 8;
   EXPECT_FALSE(GR_D3D_Init(nullptr, 640, 480, false));
   ASSERT_EQ(platform.messages.size(), 1u);
