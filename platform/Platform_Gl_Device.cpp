@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstring>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -19,7 +20,7 @@ namespace {
 
 // The y flip makes framebuffer row 0 the top row, so read-backs and textures keep rows from the
 // top; the half-pixel shift puts pixel centres on integer coordinates; depth 0..1 maps onto -1..1.
-constexpr const char* kVertexShader = R"(#version 330 core
+constexpr const char* kVertexShader = R"(
 layout(location = 0) in vec3 a_position;
 layout(location = 1) in vec3 a_normal;
 layout(location = 2) in vec4 a_colour;
@@ -42,22 +43,39 @@ void main() {
 }
 )";
 
-constexpr const char* kFragmentShader = R"(#version 330 core
+// One program per combination of the switches below: the software rasterizer runs every branch of
+// a shader, so each combination gets only its own work.
+constexpr const char* kFragmentShader = R"(
 in vec4 v_colour;
 flat in vec4 v_flatcolour;
 in vec2 v_uv;
 uniform sampler2D u_texture;
-uniform int u_texmode; // 0 no texture, 1 texture times colour, 2 texture alone
-uniform bool u_gouraud, u_alphatest;
 out vec4 o_colour;
 void main() {
-  vec4 colour = u_gouraud ? v_colour : v_flatcolour;
-  if (u_texmode == 1) colour *= texture(u_texture, v_uv);
-  else if (u_texmode == 2) colour = texture(u_texture, v_uv);
-  if (u_alphatest && round(colour.a * 255.0) == 0.0) discard;
+#if GOURAUD
+  vec4 colour = v_colour;
+#else
+  vec4 colour = v_flatcolour;
+#endif
+#if TEXMODE == 1
+  colour *= texture(u_texture, v_uv);
+#elif TEXMODE == 2
+  colour = texture(u_texture, v_uv);
+#endif
+#if ALPHATEST
+  if (round(colour.a * 255.0) == 0.0) discard;
+#endif
   o_colour = colour;
 }
 )";
+
+// The switches of a program: the texture mode (0 none, 1 texture × colour, 2 texture alone),
+// the alpha test and Gouraud shading.
+constexpr int32_t kPrograms = 12;
+
+int32_t ProgramIndex(int32_t texmode, bool alphatest, bool gouraud) {
+  return texmode * 4 + (alphatest ? 2 : 0) + (gouraud ? 1 : 0);
+}
 
 constexpr std::array<float, 16> kIdentity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 constexpr GLsizeiptr kStreamBytes = 4 << 20;
@@ -91,9 +109,11 @@ GLenum PrimitiveMode(TPrimitive primitive) {
   return GL_TRIANGLES;
 }
 
-GLuint CompileShader(GLenum kind, const char* source) {
+GLuint CompileShader(GLenum kind, const std::string& defines, const char* body) {
   GLuint shader = glCreateShader(kind);
-  glShaderSource(shader, 1, &source, nullptr);
+  const std::string head = "#version 330 core\n" + defines;
+  const char* sources[] = {head.c_str(), body};
+  glShaderSource(shader, 2, sources, nullptr);
   glCompileShader(shader);
   GLint ok = GL_FALSE;
   glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -103,6 +123,12 @@ GLuint CompileShader(GLenum kind, const char* source) {
   }
   return shader;
 }
+
+struct RGlProgram {
+  GLuint gp_program = 0;
+  std::array<GLint, 3> gp_transforms{};
+  GLint gp_pixel = -1;
+};
 
 struct RGlTexture {
   GLuint gt_texture = 0;
@@ -125,7 +151,7 @@ public:
     glDeleteSamplers(GLsizei(m_samplers.size()), m_samplers.data());
     glDeleteBuffers(1, &m_buffer);
     glDeleteVertexArrays(1, &m_vertexarray);
-    glDeleteProgram(m_program);
+    for (const RGlProgram& program : m_programs) glDeleteProgram(program.gp_program);
   }
 
   // False when the context is not OpenGL 3.3 core or the shader does not build.
@@ -135,7 +161,7 @@ public:
     glGetIntegerv(GL_MAJOR_VERSION, &major);
     glGetIntegerv(GL_MINOR_VERSION, &minor);
     if (major * 10 + minor < 33) return false;
-    if (!BuildProgram()) return false;
+    if (!UseProgram(ProgramIndex(1, false, true))) return false;
     glGenVertexArrays(1, &m_vertexarray);
     glBindVertexArray(m_vertexarray);
     glGenBuffers(1, &m_buffer);
@@ -382,27 +408,34 @@ public:
   RDeviceStats Stats() const override { return m_stats; }
 
 private:
-  bool BuildProgram() {
-    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, kVertexShader);
-    const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, kFragmentShader);
-    if (!vertex || !fragment) return false;
-    m_program = glCreateProgram();
-    glAttachShader(m_program, vertex);
-    glAttachShader(m_program, fragment);
-    glLinkProgram(m_program);
-    glDeleteShader(vertex);
-    glDeleteShader(fragment);
-    GLint ok = GL_FALSE;
-    glGetProgramiv(m_program, GL_LINK_STATUS, &ok);
-    if (!ok) return false;
-    glUseProgram(m_program);
-    glUniform1i(glGetUniformLocation(m_program, "u_texture"), 0);
-    for (const char* name : {"u_world", "u_view", "u_projection"})
-      m_transformat.push_back(glGetUniformLocation(m_program, name));
-    m_pixelat = glGetUniformLocation(m_program, "u_pixel");
-    m_texmodeat = glGetUniformLocation(m_program, "u_texmode");
-    m_gouraudat = glGetUniformLocation(m_program, "u_gouraud");
-    m_alphatestat = glGetUniformLocation(m_program, "u_alphatest");
+  // Makes the program current, building it on first use; false when it does not build.
+  bool UseProgram(int32_t index) {
+    RGlProgram& program = m_programs[size_t(index)];
+    if (!program.gp_program) {
+      const std::string defines = "#define TEXMODE " + std::to_string(index / 4) + "\n#define ALPHATEST " +
+                                  std::to_string(index / 2 % 2) + "\n#define GOURAUD " +
+                                  std::to_string(index % 2) + "\n";
+      const GLuint vertex = CompileShader(GL_VERTEX_SHADER, defines, kVertexShader);
+      const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, defines, kFragmentShader);
+      if (!vertex || !fragment) return false;
+      program.gp_program = glCreateProgram();
+      glAttachShader(program.gp_program, vertex);
+      glAttachShader(program.gp_program, fragment);
+      glLinkProgram(program.gp_program);
+      glDeleteShader(vertex);
+      glDeleteShader(fragment);
+      GLint ok = GL_FALSE;
+      glGetProgramiv(program.gp_program, GL_LINK_STATUS, &ok);
+      if (!ok) return false;
+      glUseProgram(program.gp_program);
+      glUniform1i(glGetUniformLocation(program.gp_program, "u_texture"), 0);
+      const char* names[] = {"u_world", "u_view", "u_projection"};
+      for (size_t i = 0; i < 3; ++i)
+        program.gp_transforms[i] = glGetUniformLocation(program.gp_program, names[i]);
+      program.gp_pixel = glGetUniformLocation(program.gp_program, "u_pixel");
+    }
+    glUseProgram(program.gp_program);
+    m_program = &program;
     return true;
   }
 
@@ -472,23 +505,30 @@ private:
     ApplyColourMask();
   }
 
-  // The back buffer keeps its alpha at 1, so destination alpha reads as opaque; targets keep theirs.
-  void ApplyColourMask() { glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, m_target ? GL_TRUE : GL_FALSE); }
+  void ApplyColourMask() { glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE); }
 
   void Apply() {
     if (!m_dirty) return;
     m_dirty = false;
-    for (size_t i = 0; i < 3; ++i) glUniformMatrix4fv(m_transformat[i], 1, GL_FALSE, m_transforms[i].data());
-    glUniform2f(m_pixelat, 1.0f / float(std::max(m_viewport.w, 1)), 1.0f / float(std::max(m_viewport.h, 1)));
     auto it = m_textures.find(m_texture);
     const bool textured = it != m_textures.end();
+    const int32_t texmode = textured ? (m_states.ds_modulate ? 1 : 2) : 0;
+    if (!UseProgram(ProgramIndex(texmode, m_states.ds_alphatest, m_states.ds_gouraud))) return;
+    for (size_t i = 0; i < 3; ++i)
+      glUniformMatrix4fv(m_program->gp_transforms[i], 1, GL_FALSE, m_transforms[i].data());
+    glUniform2f(m_program->gp_pixel, 1.0f / float(std::max(m_viewport.w, 1)),
+                1.0f / float(std::max(m_viewport.h, 1)));
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, textured ? it->second.gt_texture : 0);
     glBindSampler(0, m_samplers[(m_states.ds_repeat ? 1 : 0) + (m_states.ds_linear ? 2 : 0)]);
-    glUniform1i(m_texmodeat, textured ? (m_states.ds_modulate ? 1 : 2) : 0);
-    glUniform1i(m_gouraudat, m_states.ds_gouraud);
-    glUniform1i(m_alphatestat, m_states.ds_alphatest);
-    glBlendFunc(BlendFactor(m_states.ds_blendsrc, false), BlendFactor(m_states.ds_blenddest, true));
+    const GLenum src = BlendFactor(m_states.ds_blendsrc, false),
+                 dest = BlendFactor(m_states.ds_blenddest, true);
+    // The back buffer keeps its alpha at 1, so destination alpha reads as opaque; targets blend
+    // alpha with the colour factors.
+    if (m_target)
+      glBlendFunc(src, dest);
+    else
+      glBlendFuncSeparate(src, dest, GL_ZERO, GL_ONE);
     if (m_states.ds_depthtest) {
       glEnable(GL_DEPTH_TEST);
       glDepthFunc(GL_LEQUAL);
@@ -526,10 +566,10 @@ private:
 
   std::unique_ptr<TGlContext> m_context;
   int32_t m_depthbits;
-  GLuint m_program = 0, m_vertexarray = 0, m_buffer = 0;
+  std::array<RGlProgram, kPrograms> m_programs{};
+  RGlProgram* m_program = nullptr; // the current one
+  GLuint m_vertexarray = 0, m_buffer = 0;
   std::array<GLuint, 4> m_samplers{}; // {clamp, repeat} × {nearest, linear}
-  std::vector<GLint> m_transformat;
-  GLint m_pixelat = -1, m_texmodeat = -1, m_gouraudat = -1, m_alphatestat = -1;
   GLint m_maxtexture = 2048, m_maxsamples = 0;
   GLsizeiptr m_streambytes = 0, m_streamat = 0;
 

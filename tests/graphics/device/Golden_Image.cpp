@@ -48,12 +48,19 @@ TBitmap32 EdgeMask(const TBitmap32& reference, int32_t band) {
 ::testing::AssertionResult MatchesGolden(const TBitmap32& actual, const std::string& name,
                                          const RGoldenCompare& compare) {
   const fs::path reference = fs::path(VL_GOLDEN_DIR) / (name + ".png");
-  const fs::path out = fs::current_path() / "golden-out";
   if (const char* update = std::getenv("VL_UPDATE_GOLDEN"); update && std::string(update) == "1") {
     if (!WritePng(reference, actual)) return ::testing::AssertionFailure() << "cannot write " << reference;
     return ::testing::AssertionSuccess() << "reference written";
   }
-  std::unique_ptr<TBitmap32> expected = LoadImageFile(reference.string());
+  return MatchesReference(actual, reference.string(), (fs::current_path() / "golden-out").string(), name,
+                          compare);
+}
+
+::testing::AssertionResult MatchesReference(const TBitmap32& actual, const std::string& reference,
+                                            const std::string& outFolder, const std::string& name,
+                                            const RGoldenCompare& compare) {
+  const fs::path out = outFolder;
+  std::unique_ptr<TBitmap32> expected = LoadImageFile(reference);
   if (!expected) {
     WritePng(out / (name + ".actual.png"), actual);
     return ::testing::AssertionFailure() << "no reference " << reference << "; actual image in " << out;

@@ -21,5 +21,10 @@ TBitmap32 EdgeMask(const TBitmap32& reference, int32_t band);
 
 ::testing::AssertionResult MatchesGolden(const TBitmap32& actual, const std::string& name,
                                          const RGoldenCompare& compare = {});
+// The comparison itself: the reference file, and the folder that receives NAME.actual.png and
+// NAME.diff.png on a mismatch.
+::testing::AssertionResult MatchesReference(const TBitmap32& actual, const std::string& reference,
+                                            const std::string& outFolder, const std::string& name,
+                                            const RGoldenCompare& compare);
 
 } // namespace vl::test
