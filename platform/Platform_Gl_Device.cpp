@@ -203,6 +203,7 @@ public:
   }
 
   bool SetBackBuffer(int32_t width, int32_t height) override {
+    Current();
     Flush();
     m_width = std::max(width, 1);
     m_height = std::max(height, 1);
@@ -210,6 +211,7 @@ public:
   }
 
   bool Reset(int32_t samples) override {
+    Current();
     Flush();
     m_samples = samples;
     return BuildBackBuffer();
@@ -218,6 +220,7 @@ public:
   bool MultisampleSupported(int32_t samples) override { return samples >= 2 && samples <= m_maxsamples; }
 
   void Clear(uint32_t colour, bool depth) override {
+    Current();
     Flush();
     glEnable(GL_SCISSOR_TEST);
     glScissor(m_viewport.x, m_viewport.y, m_viewport.w, m_viewport.h);
@@ -239,6 +242,7 @@ public:
   }
 
   void SetViewport(const RRect& viewport) override {
+    Current();
     Flush();
     m_viewport = viewport;
     glViewport(viewport.x, viewport.y, viewport.w, viewport.h);
@@ -289,6 +293,7 @@ public:
   }
 
   TTextureHandle CreateTexture(int32_t width, int32_t height, bool renderTarget) override {
+    Current();
     if (width < 1 || height < 1 || width > m_maxtexture || height > m_maxtexture) return 0;
     Flush();
     RGlTexture texture;
@@ -327,6 +332,7 @@ public:
     if (it == m_textures.end() || !pixels || x < 0 || y < 0 || w < 1 || h < 1 ||
         x + w > it->second.gt_width || y + h > it->second.gt_height)
       return false;
+    Current();
     Flush();
     glBindTexture(GL_TEXTURE_2D, it->second.gt_texture);
     glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, w, h, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
@@ -337,6 +343,7 @@ public:
   void FreeTexture(TTextureHandle handle) override {
     auto it = m_textures.find(handle);
     if (it == m_textures.end()) return;
+    Current();
     Flush();
     if (m_texture == handle) m_texture = 0;
     if (m_target == handle) {
@@ -349,6 +356,7 @@ public:
   }
 
   bool SetTarget(TTextureHandle target) override {
+    Current();
     if (target && !m_textures.count(target)) return false;
     if (target && !m_textures[target].gt_framebuffer) return false;
     Flush();
@@ -364,6 +372,7 @@ public:
 
   bool ReadBack(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t* pixels) override {
     if (x < 0 || y < 0 || w < 1 || h < 1 || x + w > m_width || y + h > m_height) return false;
+    Current();
     Flush();
     glBindFramebuffer(GL_READ_FRAMEBUFFER, Resolved());
     glReadPixels(x, y, w, h, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
@@ -373,6 +382,7 @@ public:
 
   bool Present(const RRect& source, const RRect& destination, int32_t clientw, int32_t clienth,
                uint32_t colour) override {
+    Current();
     Flush();
     if (!m_context->HasWindow()) return true;
     int32_t dw = 0, dh = 0;
@@ -398,7 +408,10 @@ public:
     return glGetError() == GL_NO_ERROR;
   }
 
-  void SetSynchronization(bool wait) override { m_context->SetSwapInterval(wait ? 1 : 0); }
+  void SetSynchronization(bool wait) override {
+    Current();
+    m_context->SetSwapInterval(wait ? 1 : 0);
+  }
   void WaitForRetrace() override { m_context->WaitForRetrace(); }
 
   void SetBatching(bool on) override {
@@ -438,6 +451,10 @@ private:
     m_program = &program;
     return true;
   }
+
+  // Other windows of the program may take the thread's current context away (destroying a window
+  // does); every entry that reaches OpenGL takes it back, which costs nothing when it is current.
+  void Current() { m_context->MakeCurrent(); }
 
   void DeleteTexture(RGlTexture& texture) {
     if (texture.gt_framebuffer) glDeleteFramebuffers(1, &texture.gt_framebuffer);
@@ -549,6 +566,7 @@ private:
   }
 
   void Stream(GLenum mode, const RVertex* vertices, int32_t count) {
+    Current();
     Apply();
     const GLsizeiptr bytes = GLsizeiptr(count) * GLsizeiptr(sizeof(RVertex));
     if (bytes > m_streambytes) m_streambytes = bytes;

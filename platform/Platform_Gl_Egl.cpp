@@ -18,7 +18,10 @@ public:
     eglMakeCurrent(m_display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     eglDestroyContext(m_display, m_context);
   }
-  bool MakeCurrent() override { return eglMakeCurrent(m_display, EGL_NO_SURFACE, EGL_NO_SURFACE, m_context); }
+  bool MakeCurrent() override {
+    return eglGetCurrentContext() == m_context ||
+           eglMakeCurrent(m_display, EGL_NO_SURFACE, EGL_NO_SURFACE, m_context);
+  }
   bool HasWindow() const override { return false; }
   void DrawableSize(int32_t& width, int32_t& height) override { width = height = 0; }
   void SwapBuffers() override {}

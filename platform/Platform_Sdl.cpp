@@ -209,7 +209,9 @@ class TSdlGlContext final : public TGlContext {
 public:
   TSdlGlContext(SDL_Window* window, SDL_GLContext context) : m_window(window), m_context(context) {}
   ~TSdlGlContext() override { SDL_GL_DeleteContext(m_context); }
-  bool MakeCurrent() override { return SDL_GL_MakeCurrent(m_window, m_context) == 0; }
+  bool MakeCurrent() override {
+    return SDL_GL_GetCurrentContext() == m_context || SDL_GL_MakeCurrent(m_window, m_context) == 0;
+  }
   bool HasWindow() const override { return true; }
   void DrawableSize(int32_t& width, int32_t& height) override {
     SDL_GL_GetDrawableSize(m_window, &width, &height);
