@@ -128,6 +128,7 @@ struct RGlProgram {
   GLuint gp_program = 0;
   std::array<GLint, 3> gp_transforms{};
   GLint gp_pixel = -1;
+  uint64_t gp_uniforms = ~uint64_t(0); // the uniform change it last received
 };
 
 struct RGlTexture {
@@ -198,7 +199,7 @@ public:
     glCullFace(GL_BACK);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    m_dirty = true;
+    glActiveTexture(GL_TEXTURE0);
     return SetBackBuffer(640, 480);
   }
 
@@ -224,7 +225,6 @@ public:
     Flush();
     glEnable(GL_SCISSOR_TEST);
     glScissor(m_viewport.x, m_viewport.y, m_viewport.w, m_viewport.h);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     // The back buffer has no alpha of its own: it reads as opaque.
     const float alpha = m_target ? float(colour >> 24) / 255.0f : 1.0f;
     glClearColor(float((colour >> 16) & 255) / 255.0f, float((colour >> 8) & 255) / 255.0f,
@@ -237,8 +237,7 @@ public:
     }
     glClear(mask);
     glDisable(GL_SCISSOR_TEST);
-    ApplyColourMask();
-    m_dirty = true;
+    m_dirtystates = true; // the depth mask
   }
 
   void SetViewport(const RRect& viewport) override {
@@ -246,7 +245,7 @@ public:
     Flush();
     m_viewport = viewport;
     glViewport(viewport.x, viewport.y, viewport.w, viewport.h);
-    m_dirty = true;
+    ++m_uniforms; // the half-pixel shift
   }
 
   void SetTransform(TTransform which, const float matrix[16]) override {
@@ -254,21 +253,21 @@ public:
     if (std::memcmp(slot.data(), matrix, sizeof(float) * 16) == 0) return;
     Flush();
     std::memcpy(slot.data(), matrix, sizeof(float) * 16);
-    m_dirty = true;
+    ++m_uniforms;
   }
 
   void SetStates(const RDeviceStates& states) override {
     if (states == m_states) return;
     Flush();
     m_states = states;
-    m_dirty = true;
+    m_dirtystates = true;
   }
 
   void SetTexture(TTextureHandle texture) override {
     if (texture == m_texture) return;
     Flush();
     m_texture = texture;
-    m_dirty = true;
+    m_dirtytexture = true;
   }
 
   void Draw(TPrimitive primitive, const RVertex* vertices, int32_t count) override {
@@ -304,7 +303,7 @@ public:
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     const std::vector<uint32_t> zero(size_t(width) * size_t(height), 0);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, zero.data());
-    m_dirty = true; // stage 0 now holds this texture
+    m_dirtytexture = true; // stage 0 now holds this texture
     if (renderTarget) {
       glGenRenderbuffers(1, &texture.gt_depth);
       glBindRenderbuffer(GL_RENDERBUFFER, texture.gt_depth);
@@ -336,7 +335,7 @@ public:
     Flush();
     glBindTexture(GL_TEXTURE_2D, it->second.gt_texture);
     glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, w, h, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
-    m_dirty = true;
+    m_dirtytexture = true;
     return true;
   }
 
@@ -352,7 +351,7 @@ public:
     }
     DeleteTexture(it->second);
     m_textures.erase(it);
-    m_dirty = true;
+    m_dirtytexture = true;
   }
 
   bool SetTarget(TTextureHandle target) override {
@@ -361,6 +360,7 @@ public:
     if (target && !m_textures[target].gt_framebuffer) return false;
     Flush();
     m_target = target;
+    m_dirtystates = true; // blending differs between the back buffer and targets
     BindTarget();
     // As a new target does, the viewport covers all of it.
     if (target)
@@ -395,7 +395,6 @@ public:
     const GLuint from = Resolved();
     glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glClearColor(float(colour & 255) / 255.0f, float((colour >> 8) & 255) / 255.0f,
                  float((colour >> 16) & 255) / 255.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -447,7 +446,7 @@ private:
         program.gp_transforms[i] = glGetUniformLocation(program.gp_program, names[i]);
       program.gp_pixel = glGetUniformLocation(program.gp_program, "u_pixel");
     }
-    glUseProgram(program.gp_program);
+    if (m_program != &program) glUseProgram(program.gp_program);
     m_program = &program;
     return true;
   }
@@ -499,11 +498,10 @@ private:
       complete = complete && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     }
     m_target = 0;
+    m_dirtystates = true;
     BindTarget();
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    ApplyColourMask();
     SetViewport({0, 0, m_width, m_height});
     return complete;
   }
@@ -519,24 +517,29 @@ private:
 
   void BindTarget() {
     glBindFramebuffer(GL_FRAMEBUFFER, m_target ? m_textures[m_target].gt_framebuffer : m_backbuffer);
-    ApplyColourMask();
   }
 
-  void ApplyColourMask() { glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE); }
-
+  // Sets only what changed since the last draw: the software rasterizer validates every change.
   void Apply() {
-    if (!m_dirty) return;
-    m_dirty = false;
-    auto it = m_textures.find(m_texture);
-    const bool textured = it != m_textures.end();
-    const int32_t texmode = textured ? (m_states.ds_modulate ? 1 : 2) : 0;
-    if (!UseProgram(ProgramIndex(texmode, m_states.ds_alphatest, m_states.ds_gouraud))) return;
-    for (size_t i = 0; i < 3; ++i)
-      glUniformMatrix4fv(m_program->gp_transforms[i], 1, GL_FALSE, m_transforms[i].data());
-    glUniform2f(m_program->gp_pixel, 1.0f / float(std::max(m_viewport.w, 1)),
-                1.0f / float(std::max(m_viewport.h, 1)));
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, textured ? it->second.gt_texture : 0);
+    if (m_dirtytexture || m_dirtystates) {
+      auto it = m_textures.find(m_texture);
+      const bool textured = it != m_textures.end();
+      const int32_t texmode = textured ? (m_states.ds_modulate ? 1 : 2) : 0;
+      if (!UseProgram(ProgramIndex(texmode, m_states.ds_alphatest, m_states.ds_gouraud))) return;
+      if (m_dirtytexture) glBindTexture(GL_TEXTURE_2D, textured ? it->second.gt_texture : 0);
+      if (m_dirtystates) ApplyStates();
+      m_dirtytexture = m_dirtystates = false;
+    }
+    if (m_program && m_program->gp_uniforms != m_uniforms) {
+      m_program->gp_uniforms = m_uniforms;
+      for (size_t i = 0; i < 3; ++i)
+        glUniformMatrix4fv(m_program->gp_transforms[i], 1, GL_FALSE, m_transforms[i].data());
+      glUniform2f(m_program->gp_pixel, 1.0f / float(std::max(m_viewport.w, 1)),
+                  1.0f / float(std::max(m_viewport.h, 1)));
+    }
+  }
+
+  void ApplyStates() {
     glBindSampler(0, m_samplers[(m_states.ds_repeat ? 1 : 0) + (m_states.ds_linear ? 2 : 0)]);
     const GLenum src = BlendFactor(m_states.ds_blendsrc, false),
                  dest = BlendFactor(m_states.ds_blenddest, true);
@@ -600,7 +603,8 @@ private:
   RRect m_viewport;
   RDeviceStates m_states;
   std::array<std::array<float, 16>, 3> m_transforms;
-  bool m_dirty = true;
+  bool m_dirtytexture = true, m_dirtystates = true;
+  uint64_t m_uniforms = 0; // counts changes of the transforms and the viewport
 
   bool m_batching = true;
   std::vector<RVertex> m_batch;
