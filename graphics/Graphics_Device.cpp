@@ -148,9 +148,7 @@ bool GR_D3D_Init(TGameWindow* window, int32_t width, int32_t height, bool synchr
     return false;
   }
   Trace("D3D Create Device :: Success");
-  gd.gd_backw = std::max(screen.width, 1);
-  gd.gd_backh = std::max(screen.height, 1);
-  gd.gd_device->SetBackBuffer(gd.gd_backw, gd.gd_backh);
+  gd.gd_device->SetBackBuffer(std::max(screen.width, 1), std::max(screen.height, 1)); // the screen's size
   int32_t supported = 0;
   for (int32_t samples : {2, 4, 8, 16})
     if (gd.gd_device->MultisampleSupported(samples)) supported |= samples;
@@ -176,9 +174,8 @@ bool GR_D3D_Reset() {
   // Render targets do not survive a reset; their owners make them again.
   for (int32_t id = 0; id < int32_t(gd.gd_textures.size()); ++id)
     if (gd.gd_textures[size_t(id)].used && gd.gd_textures[size_t(id)].target) GR_Texture_Free(id);
-  gd.gd_backw = std::max(screen.width, 1);
-  gd.gd_backh = std::max(screen.height, 1);
-  if (!gd.gd_device->SetBackBuffer(gd.gd_backw, gd.gd_backh) || !ResetDevice(gd.gd_aa)) {
+  if (!gd.gd_device->SetBackBuffer(std::max(screen.width, 1), std::max(screen.height, 1)) ||
+      !ResetDevice(gd.gd_aa)) {
     gd.gd_lost = true;
     return false;
   }

@@ -39,7 +39,6 @@ struct RRenderStates {
 struct RGraphicsDevice {
   std::unique_ptr<TRenderDevice> gd_device; // null before GR_D3D_Init and after GR_D3D_Finish
   int32_t gd_width = 640, gd_height = 480;  // the render area
-  int32_t gd_backw = 640, gd_backh = 480;   // the back buffer: the display's size
   int32_t gd_aa = 0;                        // samples asked for by display_reset
   bool gd_resetwanted = false;              // display_reset asked; the loop resets at its next step
   bool gd_lost = false;                     // the device could not be reset: the game must end

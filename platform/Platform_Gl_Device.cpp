@@ -582,7 +582,6 @@ private:
     glDrawArrays(mode, GLint(m_streamat / GLsizeiptr(sizeof(RVertex))), count);
     m_streamat += bytes;
     ++m_stats.st_drawcalls;
-    m_stats.st_vertices += count;
   }
 
   std::unique_ptr<TGlContext> m_context;

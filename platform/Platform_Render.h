@@ -55,7 +55,6 @@ using TTextureHandle = uint32_t;
 
 struct RDeviceStats {
   int64_t st_drawcalls = 0; // since the device was made
-  int64_t st_vertices = 0;
 };
 
 class TRenderDevice {

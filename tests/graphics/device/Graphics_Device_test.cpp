@@ -166,6 +166,15 @@ TEST_F(DeviceLogic, AnImageSmallerThanItsTextureRepeatsItsLastColumnAndRow) {
   EXPECT_EQ(log.loads[2].ld_h, 16);
 }
 
+TEST_F(DeviceLogic, AlphaMapsBecomeWhiteTexturesWithThatAlpha) {
+  Start();
+  const uint8_t alpha[] = {0, 128, 255, 7};
+  ASSERT_EQ(GR_Texture_Create_Alpha(2, 2, alpha), 0);
+  ASSERT_EQ(log.loads.size(), 1u);
+  EXPECT_EQ(log.loads[0].ld_pixels,
+            (std::vector<uint32_t>{0x00FFFFFFu, 0x80FFFFFFu, 0xFFFFFFFFu, 0x07FFFFFFu}));
+}
+
 TEST_F(DeviceLogic, SpriteRecordsMakeTheirTexturesInTheDevicePool) {
   Start();
   CTexturePool& pool = TexturePool();
