@@ -86,6 +86,25 @@ TEST(Screenshot, TheWindowBackendDrawsThroughItsContext) {
   EXPECT_EQ(shot->GetPixel(0, 0), 0xFF303030u);
 }
 
+// Without an OpenGL 3.3 core context (here: no EGL vendor at all) the game runs, drawing nothing.
+TEST(Screenshot, HeadlessWithoutOpenGlSaysSoOnceAndRuns) {
+  const TScratchDir dir;
+  const std::string game = dir / "world.vlg";
+  ASSERT_EQ(RunCommand(Quote(BuiltProgram("vlpack")) + " " + Quote(SourceFile("examples/world")) + " -o " +
+                       Quote(game))
+                .status,
+            0);
+  const RProcessResult r = RunHeadless(dir, game, "--steps 2");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const RProcessResult none = RunCommand(
+      "cd " + Quote(dir.Path().string()) + " && env __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json " +
+      "TMPDIR=" + Quote(dir.Path().string()) + " " + Quote(BuiltProgram("vlrun")) + " --headless --steps 2 " +
+      Quote(game));
+  EXPECT_EQ(none.status, 0);
+  EXPECT_EQ(none.out, r.out);
+  EXPECT_EQ(none.err, "vlrun: no OpenGL 3.3 core context through EGL; nothing is drawn\n");
+}
+
 TEST(Screenshot, ARequestWithoutAStepIsAUsageError) {
   const TScratchDir dir;
   for (const char* bad : {"shot.png", "0:shot.png", "x:shot.png", "3:"}) {
