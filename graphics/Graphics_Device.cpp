@@ -1,5 +1,6 @@
 #include "graphics/Graphics_Device.h"
 
+#include "graphics/Function_Window.h"
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_Window.h"
 #include "platform/Platform.h"
@@ -160,6 +161,8 @@ bool GR_D3D_Init(TGameWindow* window, int32_t width, int32_t height, bool synchr
   Trace("D3D Create Device :: Texture Init");
   ClearTextures();
   SetTexturePool(&DevicePool());
+  Window_SetRepaint(GR_D3D_Refresh);
+  Window_SetDisplayReset([] { GR_D3D_Reset(); });
   Trace("D3D Create Device :: Settings Init");
   ApplyStates();
   Trace("D3D Create Device :: Finished");
@@ -190,6 +193,8 @@ void GR_D3D_Finish() {
   if (!gd.gd_device) return;
   ClearTextures();
   SetTexturePool(nullptr);
+  Window_SetRepaint(nullptr);
+  Window_SetDisplayReset(nullptr);
   gd.gd_device.reset();
 }
 

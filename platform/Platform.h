@@ -3,6 +3,7 @@
 // as a bundle of small services with an SDL backend and a headless one. Nothing outside platform/
 // includes SDL, OpenGL or OS headers.
 
+#include "platform/Platform_Clipboard.h"
 #include "platform/Platform_Clock.h"
 #include "platform/Platform_Dialogs.h"
 #include "platform/Platform_Display.h"
@@ -26,6 +27,7 @@ struct TServices {
   std::unique_ptr<TRenderFactory> sv_render;
   std::unique_ptr<TAudioOutput> sv_audio;
   std::unique_ptr<TFontRasterizer> sv_fonts;
+  std::unique_ptr<TClipboard> sv_clipboard;
   bool sv_headless = true;
 };
 
@@ -50,6 +52,9 @@ inline TDisplay& Display() {
 }
 inline TWindows& Windows() {
   return *Services().sv_windows;
+}
+inline TClipboard& Clipboard() {
+  return *Services().sv_clipboard;
 }
 
 } // namespace vl

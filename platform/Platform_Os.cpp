@@ -90,12 +90,8 @@ std::string MapPath(const std::string& path) {
 
 namespace vl {
 
-void SetProcessPriority(int level) {
-  // Raising priority needs privileges on this system; without them the game runs at normal priority.
-  if (level == 1)
-    setpriority(PRIO_PROCESS, 0, -5);
-  else if (level == 2)
-    setpriority(PRIO_PROCESS, 0, -10);
+void SetProcessNice(int nice) {
+  setpriority(PRIO_PROCESS, 0, nice);
 }
 
 } // namespace vl

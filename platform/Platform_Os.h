@@ -19,6 +19,7 @@ std::string MapPath(const std::string& path);
 } // namespace vl
 
 namespace vl {
-// Applies the game's priority setting (0 normal, 1 high, 2 highest) as far as the system allows.
-void SetProcessPriority(int level);
+// Sets the process's nice value (-20 highest .. 19 lowest); a change the system refuses, such as
+// raising priority without privileges, is left undone without a message.
+void SetProcessNice(int nice);
 } // namespace vl

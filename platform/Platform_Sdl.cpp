@@ -156,8 +156,14 @@ public:
       switch (e.type) {
       case SDL_QUIT: event.ev_kind = EEventKind::Close; break;
       case SDL_WINDOWEVENT:
-        if (e.window.event != SDL_WINDOWEVENT_CLOSE) continue;
-        event.ev_kind = EEventKind::Close;
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE)
+          event.ev_kind = EEventKind::Close;
+        else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+          event.ev_kind = EEventKind::Resized;
+        else if (e.window.event == SDL_WINDOWEVENT_EXPOSED)
+          event.ev_kind = EEventKind::Exposed;
+        else
+          continue;
         break;
       case SDL_KEYDOWN:
       case SDL_KEYUP:
@@ -187,21 +193,31 @@ public:
   }
 };
 
+// The desktop's size and rate never change: full screen is a borderless window over the desktop.
+// A colour depth of 16 or 32 bits is kept and reported; drawing is 32-bit whatever it says.
 class TSdlDisplay final : public TDisplay {
 public:
   RDisplayMode CurrentMode() override {
     SDL_DisplayMode mode;
     if (SDL_GetCurrentDisplayMode(0, &mode) != 0) return {};
-    return {mode.w, mode.h, int32_t(SDL_BITSPERPIXEL(mode.format)), mode.refresh_rate};
+    return {mode.w, mode.h, m_bits ? m_bits : DesktopDepth(int32_t(SDL_BITSPERPIXEL(mode.format))),
+            mode.refresh_rate};
   }
-  // Desktop modes change only for a full-screen game window; the wanted mode is kept for it.
   bool SetMode(const RDisplayMode& wanted) override {
-    m_wanted = wanted;
-    return true;
+    if (wanted.bits == 16 || wanted.bits == 32) m_bits = wanted.bits;
+    return TestMode(wanted);
   }
+  bool TestMode(const RDisplayMode& wanted) override {
+    SDL_DisplayMode mode;
+    if (SDL_GetCurrentDisplayMode(0, &mode) != 0) return false;
+    return (!wanted.width || wanted.width == mode.w) && (!wanted.height || wanted.height == mode.h) &&
+           (!wanted.frequency || wanted.frequency == mode.refresh_rate) &&
+           (!wanted.bits || wanted.bits == 16 || wanted.bits == 32);
+  }
+  void RestoreMode() override { m_bits = 0; }
 
 private:
-  RDisplayMode m_wanted;
+  int32_t m_bits = 0; // the depth asked for; 0: the desktop's
 };
 
 // An OpenGL context on the game window; presenting swaps the window's buffers.
@@ -292,6 +308,18 @@ private:
   int32_t m_channels = 2;
 };
 
+class TSdlClipboard final : public TClipboard {
+public:
+  bool HasText() override { return SDL_HasClipboardText() == SDL_TRUE; }
+  std::string GetText() override {
+    char* text = SDL_GetClipboardText();
+    std::string result = text ? text : "";
+    SDL_free(text);
+    return result;
+  }
+  void SetText(const std::string& text) override { SDL_SetClipboardText(text.c_str()); }
+};
+
 // Quits SDL once every service has gone.
 struct RSdlLifetime {
   ~RSdlLifetime() { SDL_Quit(); }
@@ -313,6 +341,7 @@ std::unique_ptr<TServices> CreateSdlServices() {
   services->sv_render = std::make_unique<TSdlRender>();
   services->sv_audio = std::make_unique<TSdlAudio>();
   services->sv_fonts = std::move(headless->sv_fonts); // rasterizing is the same on every backend
+  services->sv_clipboard = std::make_unique<TSdlClipboard>();
   services->sv_headless = false;
   return services;
 }

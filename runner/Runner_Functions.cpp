@@ -2,6 +2,7 @@
 
 #include "datastructures/Function_Data_Structures.h"
 #include "graphics/Function_Device.h"
+#include "graphics/Function_Window.h"
 #include "library/File_Binary.h"
 #include "library/File_System.h"
 #include "library/File_Text.h"
@@ -11,6 +12,8 @@
 #include "library/Include_File.h"
 #include "library/Ini_File.h"
 #include "script/Code_Function.h"
+#include "sound/Function_Sound.h"
+#include "world/Function_Event.h"
 #include "world/Function_Interaction.h"
 
 #include <cstdio>
@@ -24,6 +27,7 @@ void RegisterBuiltinFunctions() {
   // Families in table order; each registers only what works.
   Register_Function_Math();
   Register_Function_Interaction();
+  Register_Function_Event();
   Register_Function_Misc();
   Register_Function_IncludedFiles();
   Register_Function_Ini();
@@ -32,6 +36,8 @@ void RegisterBuiltinFunctions() {
   Register_Function_FileSystem();
   Register_Function_Game();
   Register_Function_DataStructures();
+  Register_Function_Sound();
+  Register_Function_Window();
   Register_Function_Device();
 }
 

@@ -47,6 +47,11 @@ void CRunnerHost::PerformEvent(CInstance* self, CInstance* other, int32_t type, 
   Perform_Event(self, other, type, number);
 }
 
+void CRunnerHost::PerformEventObject(CInstance* self, CInstance* other, int32_t object, int32_t type,
+                                     int32_t number) {
+  Perform_Event_Object(self, other, object, type, number);
+}
+
 void CRunnerHost::SaveGame(const std::string& file) {
   Save_Game(file);
 }

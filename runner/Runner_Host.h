@@ -29,6 +29,8 @@ public:
   bool LookupName(std::string_view name, RValue& value) const override;
 
   void PerformEvent(CInstance* self, CInstance* other, int32_t type, int32_t number) override;
+  void PerformEventObject(CInstance* self, CInstance* other, int32_t object, int32_t type,
+                          int32_t number) override;
   void SaveGame(const std::string& file) override;
 
   bool Report(const std::string& text, bool fatal) override;

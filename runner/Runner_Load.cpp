@@ -18,6 +18,8 @@
 #include "script/Script_Class.h"
 #include "script/Trigger_Class.h"
 #include "script/Variable_Class.h"
+#include "sound/Sound_Class.h"
+#include "sound/Sound_Play.h"
 #include "world/Constant_Define.h"
 #include "world/Object_Class.h"
 #include "world/TimeLine_Class.h"
@@ -283,11 +285,6 @@ bool Load_GameFile() {
 
 namespace {
 
-// Steps whose subsystems are not part of the runner yet.
-bool NothingToPrepare() {
-  return true;
-}
-
 bool CompileObjects() {
   return Objects().CompileAll();
 }
@@ -320,7 +317,7 @@ constexpr RPrepareStep kPrepareSteps[] = {
     {62, "Compiling scripts", CompileScripts, "Failed to compile the scripts."},
     {70, "Compiling time line actions", CompileTimeLines, "Failed to compile the actions in the time lines."},
     {72, "Compiling object actions", CompileObjects, "Failed to compile the actions in the objects."},
-    {80, "Preparing sounds", NothingToPrepare, "Failed to prepare the sounds."},
+    {80, "Preparing sounds", PrepareSounds, "Failed to prepare the sounds."},
     {90, "Preparing graphics", Init_Graphics, nullptr},
 };
 
@@ -329,10 +326,29 @@ int32_t Pick(int32_t code, std::initializer_list<int32_t> values) {
   return values.begin()[code - 1];
 }
 
+// The game window from the settings, in their fixed order; the command line may override the scale
+// and full screen.
+void Init_GameWindow() {
+  const RGameSettings& settings = GameData().gd_settings;
+  const RRunOptions& options = Runner().rn_options;
+  Window_Create();
+  Window_SetRegionSize(8, 8, true);
+  WindowState().ws_scale = options.ro_scale ? double(*options.ro_scale) : settings.gs_scaling / 100.0;
+  Window_SetSizeable(settings.gs_sizeable);
+  GameWindow()->SetStayOnTop(settings.gs_stayontop);
+  WindowState().ws_colour = uint32_t(settings.gs_windowcolor);
+  Window_SetShowBorder(!settings.gs_noborder);
+  Window_SetShowIcons(!settings.gs_nobuttons);
+  Window_SetFullscreen(options.ro_fullscreen.value_or(settings.gs_fullscreen));
+  GameWindow()->SetCursor(settings.gs_showcursor ? 0 : -1);
+}
+
 } // namespace
 
 void Set_Priority() {
-  SetProcessPriority(GameData().gd_settings.gs_priority);
+  // High and highest; normal leaves the priority the program was started with.
+  const int32_t level = GameData().gd_settings.gs_priority;
+  if (level == 1 || level == 2) SetProcessNice(level == 1 ? -5 : -10);
 }
 
 bool Prepare_Game() {
@@ -374,13 +390,9 @@ bool Init_Graphics() {
     change = true;
   }
   if (change) Display().SetMode(wanted);
-  TGameWindow* window = GameWindow();
-  if (!window) {
-    Runner().rn_gamewindow = Windows().CreateGameWindow();
-    window = Runner().rn_gamewindow.get();
-  }
+  Init_GameWindow();
   Trace("Init_Graphics :: GR_D3D_Init");
-  if (!GR_D3D_Init(window, 640, 480, settings.gs_vsync)) return false;
+  if (!GR_D3D_Init(GameWindow(), 640, 480, settings.gs_vsync)) return false;
   GR_Set_Interpolation(settings.gs_interpolate);
   Trace("Init_Graphics :: Background_InitTextures");
   Backgrounds().InitTextures();
@@ -395,7 +407,10 @@ bool Init_Graphics() {
 
 void Finish_Game() {
   GR_D3D_Finish();
-  // Sound is stopped here once it plays.
+  SoundLayer().AdvanceTo(Clock().Microseconds());
+  SoundLayer().SetCapture(nullptr);
+  Runner().rn_capture.reset();
+  FinishSounds();
   IncludedFiles().RemoveAll();
 }
 
@@ -405,8 +420,17 @@ bool Play_Game() {
   variables.gv_tempdirectory = Runner().rn_tempfolder;
   variables.gv_programdirectory = fs::path(Runner().rn_options.ro_exepath).parent_path().string();
   variables.gv_debugmode = GameData().gd_debug;
-  if (!Prepare_Game()) return false;
   const RRunOptions& options = Runner().rn_options;
+  if (!options.ro_audiocapture.empty()) {
+    auto capture = std::make_unique<CWaveCapture>();
+    if (capture->Open(options.ro_audiocapture)) {
+      SoundLayer().SetCapture(capture.get());
+      Runner().rn_capture = std::move(capture);
+    } else {
+      std::fprintf(stderr, "vlrun: cannot write the audio capture %s\n", options.ro_audiocapture.c_str());
+    }
+  }
+  if (!Prepare_Game()) return false;
   SetStartSeed(options.ro_seed);
   RunState().rs_steplimit = options.ro_steps;
   Run_Game();

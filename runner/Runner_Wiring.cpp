@@ -3,6 +3,7 @@
 #include "data/Data_State.h"
 #include "datastructures/DS_State.h"
 #include "graphics/Graphics_Device.h"
+#include "graphics/Graphics_Window.h"
 #include "library/Library_State.h"
 #include "platform/Platform.h"
 #include "runner/Event_Main.h"
@@ -16,6 +17,7 @@
 #include "runner/Runner_Load.h"
 #include "script/Script_State.h"
 #include "sound/Sound_Class.h"
+#include "sound/Sound_Play.h"
 #include "sound/Sound_State.h"
 #include "world/Game_Names.h"
 #include "world/Room_Class.h"
@@ -38,6 +40,7 @@ void Wire_Runner(TServices& services) {
   SetSpriteShapes(&ImageShapes());
   SetBackgroundSizes(&ImageShapes());
   SetSoundFinder([](std::string_view name) { return Sounds().Find(name); });
+  SetSoundTrace(Trace);
   SetGraphicsTrace(Trace);
   SetRoomDrawer(Room_Draw);
 }
@@ -45,6 +48,7 @@ void Wire_Runner(TServices& services) {
 void Unwire_Runner() {
   SetRoomDrawer(nullptr);
   SetGraphicsTrace(nullptr);
+  SetSoundTrace(nullptr);
   SetSoundFinder(nullptr);
   SetBackgroundSizes(nullptr);
   SetSpriteShapes(nullptr);
@@ -63,8 +67,9 @@ void Reset_Runner() {
   ResetDataStructureState();
   ResetWorldState();
   ResetSoundState();
-  ResetGraphicsState(); // before the runner's state: the device goes before its window
-  Build_EventLists();   // of no objects: empty
+  ResetGraphicsState(); // the device goes before its window
+  ResetWindowState();
+  Build_EventLists(); // of no objects: empty
   RunState() = RRunState();
   StepInput() = RStepInput();
   ErrorState() = RErrorState();

@@ -13,6 +13,7 @@ RPlayState State;
 class CNoPlayHost final : public CPlayHost {
 public:
   void PerformEvent(CInstance*, CInstance*, int32_t, int32_t) override {}
+  void PerformEventObject(CInstance*, CInstance*, int32_t, int32_t, int32_t) override {}
   void SaveGame(const std::string&) override {}
 };
 

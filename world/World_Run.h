@@ -32,6 +32,9 @@ class CPlayHost {
 public:
   virtual ~CPlayHost() = default;
   virtual void PerformEvent(CInstance* self, CInstance* other, int32_t type, int32_t number) = 0;
+  // That event of the given object (found through its parents) for self.
+  virtual void PerformEventObject(CInstance* self, CInstance* other, int32_t object, int32_t type,
+                                  int32_t number) = 0;
   // Writes the whole game state to file now.
   virtual void SaveGame(const std::string& file) = 0;
 };

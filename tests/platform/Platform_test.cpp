@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 #include "platform/Platform_Os.h"
+#include "platform/Platform_Text.h"
 #include "tests/support/Test_Support.h"
 
 #include <cstdlib>
@@ -11,6 +12,21 @@ namespace fs = std::filesystem;
 
 namespace vl {
 namespace {
+
+// UTF-8 stays; anything else is code page 1252, its undefined bytes kept as the controls of that
+// number.
+TEST(TextFromFileBytes, Utf8OrCodePage1252) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"plain", "plain"},
+      {"caf\xC3\xA9 \xE2\x82\xAC", "caf\xC3\xA9 \xE2\x82\xAC"},
+      {"caf\xE9 \x80", "caf\xC3\xA9 \xE2\x82\xAC"},
+      {"\x81\x9F", "\xC2\x81\xC5\xB8"},
+      {"\xC3", "\xC3\x83"},                             // cut short
+      {"\xC0\x80", "\xC3\x80\xE2\x82\xAC"},             // overlong
+      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"}, // a surrogate
+  };
+  for (const auto& [bytes, text] : cases) EXPECT_EQ(TextFromFileBytes(bytes), text) << bytes;
+}
 
 TEST(MapPath, BackslashesDrivesAndCase) {
   test::TScratchDir dir;
@@ -69,11 +85,17 @@ TEST(HeadlessPlatform, VirtualClockAndDefaultAnswers) {
   EXPECT_EQ(mode.bits, 32);
 }
 
+TEST(Display, DesktopDepthCountsTwentyFourBitsAsThirtyTwo) {
+  const int32_t cases[][2] = {{8, 8}, {15, 15}, {16, 16}, {24, 32}, {30, 32}, {32, 32}};
+  for (const auto& c : cases) EXPECT_EQ(DesktopDepth(c[0]), c[1]) << c[0];
+}
+
 // Every service is there, so that nothing above has to ask.
 TEST(HeadlessPlatform, EveryServicePresentAndInstalledByDefault) {
   auto services = CreateHeadlessServices();
   EXPECT_TRUE(services->sv_dialogs && services->sv_clock && services->sv_events && services->sv_display &&
-              services->sv_windows && services->sv_render && services->sv_audio && services->sv_fonts);
+              services->sv_windows && services->sv_render && services->sv_audio && services->sv_fonts &&
+              services->sv_clipboard);
   EXPECT_NE(services->sv_windows->CreateLoadWindow(), nullptr);
   int32_t error = 0;
   EXPECT_NE(services->sv_render->CreateDevice(nullptr, {}, error), nullptr);

@@ -47,6 +47,7 @@ public:
   void PerformEvent(CInstance* self, CInstance* other, int32_t type, int32_t number) override {
     m_record(self, other, type, number);
   }
+  void PerformEventObject(CInstance*, CInstance*, int32_t, int32_t, int32_t) override {}
   void SaveGame(const std::string&) override {}
 
 private:
