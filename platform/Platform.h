@@ -9,6 +9,7 @@
 #include "platform/Platform_Display.h"
 #include "platform/Platform_Events.h"
 #include "platform/Platform_Media.h"
+#include "platform/Platform_Render.h"
 #include "platform/Platform_Windows.h"
 
 #include <memory>

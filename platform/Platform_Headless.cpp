@@ -110,24 +110,11 @@ public:
   std::unique_ptr<TGameWindow> CreateGameWindow() override { return std::make_unique<THeadlessGameWindow>(); }
 };
 
-// Off-screen rendering comes with the render device; until then a context of the asked size
-// that cannot be made current.
-class THeadlessContext final : public TRenderContext {
-public:
-  THeadlessContext(int32_t width, int32_t height) : m_width(width), m_height(height) {}
-  bool MakeCurrent() override { return false; }
-  void Present() override {}
-  int32_t Width() const override { return m_width; }
-  int32_t Height() const override { return m_height; }
-
-private:
-  int32_t m_width, m_height;
-};
-
+// The services' own factory gives the null device; the runner installs the EGL one for real drawing.
 class THeadlessRender final : public TRenderFactory {
 public:
-  std::unique_ptr<TRenderContext> CreateContext(int32_t width, int32_t height) override {
-    return std::make_unique<THeadlessContext>(width, height);
+  std::unique_ptr<TRenderDevice> CreateDevice(TGameWindow*, const RDeviceRequest&, int32_t&) override {
+    return CreateNullDevice();
   }
 };
 

@@ -1,29 +1,12 @@
 #pragma once
-// The services the render device, the mixer and the fonts are built on. Each backend provides
-// them; the drawing, sound and text code above stays the same on every backend.
+// The services the mixer and the fonts are built on. Each backend provides them; the sound and
+// text code above stays the same on every backend.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
 namespace vl {
-
-// An OpenGL 3.3 core context with a default framebuffer of the given size.
-class TRenderContext {
-public:
-  virtual ~TRenderContext() = default;
-  // False when no context could be made current on this backend.
-  virtual bool MakeCurrent() = 0;
-  virtual void Present() = 0;
-  virtual int32_t Width() const = 0;
-  virtual int32_t Height() const = 0;
-};
-
-class TRenderFactory {
-public:
-  virtual ~TRenderFactory() = default;
-  virtual std::unique_ptr<TRenderContext> CreateContext(int32_t width, int32_t height) = 0;
-};
 
 struct RAudioFormat {
   int32_t af_rate = 44100;

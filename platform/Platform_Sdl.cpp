@@ -1,9 +1,12 @@
 // The SDL backend: dialogs, timers, window messages, the display, OpenGL contexts and sound.
 #include "platform/Platform_Sdl.h"
 
+#include "platform/Platform_Gl.h"
+
 #include <SDL.h>
 #include <chrono>
 #include <cstdio>
+#include <string_view>
 #include <thread>
 
 namespace vl {
@@ -217,38 +220,54 @@ private:
   int32_t m_bits = 0; // the depth asked for; 0: the desktop's
 };
 
-// A hidden window carries the context until the game window takes over drawing.
-class TSdlContext final : public TRenderContext {
+// An OpenGL context on the game window; presenting swaps the window's buffers.
+class TSdlGlContext final : public TGlContext {
 public:
-  TSdlContext(int32_t width, int32_t height) : m_width(width), m_height(height) {
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    m_window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, std::max(width, 1),
-                                std::max(height, 1), SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (m_window) m_context = SDL_GL_CreateContext(m_window);
+  TSdlGlContext(SDL_Window* window, SDL_GLContext context) : m_window(window), m_context(context) {}
+  ~TSdlGlContext() override { SDL_GL_DeleteContext(m_context); }
+  bool MakeCurrent() override {
+    return SDL_GL_GetCurrentContext() == m_context || SDL_GL_MakeCurrent(m_window, m_context) == 0;
   }
-  ~TSdlContext() override {
-    if (m_context) SDL_GL_DeleteContext(m_context);
-    if (m_window) SDL_DestroyWindow(m_window);
+  bool HasWindow() const override { return true; }
+  void DrawableSize(int32_t& width, int32_t& height) override {
+    SDL_GL_GetDrawableSize(m_window, &width, &height);
   }
-  bool MakeCurrent() override { return m_context && SDL_GL_MakeCurrent(m_window, m_context) == 0; }
-  void Present() override {
-    if (m_context) SDL_GL_SwapWindow(m_window);
+  void SwapBuffers() override { SDL_GL_SwapWindow(m_window); }
+  void SetSwapInterval(int32_t interval) override { SDL_GL_SetSwapInterval(interval); }
+  // OpenGL cannot wait for the retrace without presenting: sleep to the next refresh period.
+  void WaitForRetrace() override {
+    SDL_DisplayMode mode{};
+    const int display = SDL_GetWindowDisplayIndex(m_window);
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0 || mode.refresh_rate <= 0) return;
+    const uint64_t frequency = SDL_GetPerformanceFrequency(),
+                   period = frequency / uint64_t(mode.refresh_rate);
+    const uint64_t now = SDL_GetPerformanceCounter(), wait = period - now % period;
+    SDL_Delay(uint32_t(wait * 1000 / frequency));
   }
-  int32_t Width() const override { return m_width; }
-  int32_t Height() const override { return m_height; }
 
 private:
-  int32_t m_width, m_height;
-  SDL_Window* m_window = nullptr;
-  SDL_GLContext m_context = nullptr;
+  SDL_Window* m_window;
+  SDL_GLContext m_context;
 };
 
 class TSdlRender final : public TRenderFactory {
 public:
-  std::unique_ptr<TRenderContext> CreateContext(int32_t width, int32_t height) override {
-    return std::make_unique<TSdlContext>(width, height);
+  std::unique_ptr<TRenderDevice> CreateDevice(TGameWindow* window, const RDeviceRequest& request,
+                                              int32_t& error) override {
+    // The dummy video driver shows nothing and has no OpenGL: draw off-screen, as headless runs do.
+    if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::string_view(driver) == "dummy")
+      return CreateEglRenderFactory()->CreateDevice(window, request, error);
+    SDL_Window* sdlWindow = window ? SdlWindowOf(*window) : nullptr;
+    if (!sdlWindow) return error = 1, nullptr;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GLContext context = SDL_GL_CreateContext(sdlWindow);
+    if (!context) return error = 2, nullptr;
+    std::unique_ptr<TRenderDevice> device =
+        CreateGlDevice(std::make_unique<TSdlGlContext>(sdlWindow, context), request);
+    if (!device) error = 3;
+    return device;
   }
 };
 

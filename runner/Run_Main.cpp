@@ -1,6 +1,7 @@
 #include "runner/Run_Main.h"
 
 #include "data/Game_File.h"
+#include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Window.h"
 #include "library/Support_Random.h"
 #include "platform/Platform.h"
@@ -9,6 +10,7 @@
 #include "runner/IO_Main.h"
 #include "runner/Run_Clock.h"
 #include "runner/Run_Command.h"
+#include "runner/Runner_Load.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
 #include "script/Code_Main.h"
@@ -23,7 +25,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <exception>
+#include <fstream>
 #include <string>
 
 namespace vl {
@@ -85,8 +89,7 @@ void Move_Instances() {
   }
 }
 
-// The draw events of the visible instances, deepest first; drawing itself belongs to the room
-// drawing, which replaces this once the renderer exists.
+// The draw events of the visible instances, deepest first.
 void Draw_Events() {
   std::vector<CInstance*> visible;
   for (CInstance* inst : AllInstances())
@@ -95,6 +98,31 @@ void Draw_Events() {
   std::stable_sort(visible.begin(), visible.end(),
                    [](const CInstance* a, const CInstance* b) { return a->i_depth > b->i_depth; });
   for (CInstance* inst : visible) Perform_Event(inst, inst, ev_draw, 0);
+}
+
+// Writes the render area as a PNG for every screenshot asked for after this step.
+void Take_Screenshots(int64_t step) {
+  for (const auto& [shotStep, file] : Runner().rn_options.ro_screenshots) {
+    if (shotStep != step) continue;
+    std::unique_ptr<TBitmap32> screen = GR_Read_Whole();
+    const std::vector<uint8_t> png = screen ? BitmapToPng(*screen) : std::vector<uint8_t>();
+    std::ofstream out(file, std::ios::binary);
+    if (!screen || !out.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size())))
+      std::fprintf(stderr, "vlrun: cannot write the screenshot %s\n", file.c_str());
+  }
+}
+
+// The end of a drawn step: present, reset the device when asked to, begin the next frame. A device
+// that cannot be reset ends the game.
+void Frame_Cycle() {
+  RGraphicsDevice& gd = GraphicsDevice();
+  GR_D3D_End_Frame();
+  if (gd.gd_resetwanted) {
+    gd.gd_resetwanted = false;
+    GR_D3D_Reset();
+  }
+  if (gd.gd_lost) New_Room = kRoomEnd;
+  GR_D3D_Start_Frame();
 }
 
 // A sprite without images has nothing to wrap: the index only advances.
@@ -271,6 +299,7 @@ void Run_Loop() {
       }
       Run_Step();
       ++state.rs_steps;
+      Take_Screenshots(state.rs_steps);
       const int64_t now = Timer_Now();
       if (now < frames.fc_last) frames.fc_last = now;
       CRoom* room = Room();
@@ -280,6 +309,7 @@ void Run_Loop() {
       SoundLayer().AdvanceTo(Clock().Microseconds());
       frames.Advance(now, delay);
       GameVariables().gv_fps = frames.fc_fps;
+      if (!Pending() && state.rs_autodraw) Frame_Cycle();
       Act_On_Code();
       IO_Pump();
     } catch (const std::exception&) {
@@ -317,11 +347,22 @@ void Run_Step() {
   if (Pending()) return;
   room = Room();
   room->RemoveMarked();
-  if (state.rs_autodraw) Draw_Events();
+  if (state.rs_autodraw) Room_Draw();
   room->ScrollBackground();
   Animate_Instances();
   ++state.rs_cursorimage;
   StepInput().ClearStep();
+}
+
+// Until views and backgrounds are drawn: the render area takes the room region's size, the room's
+// colour fills it when the room shows one, then the draw events run.
+void Room_Draw() {
+  CRoom* room = Room();
+  if (!room) return;
+  GR_Set_RenderArea(WindowState().ws_regionw, WindowState().ws_regionh);
+  TRenderDevice* device = GR_Device();
+  if (device && room->r_showcolor) device->Clear(PixelOfColour(uint32_t(room->r_color)), false);
+  Draw_Events();
 }
 
 // ---- Step handlers -----------------------------------------------------------------------------

@@ -44,6 +44,9 @@ void Room_Start(int32_t index, bool gameStart);
 void Room_End(bool gameEnd);
 void Room_Change(int32_t index);
 
+// Draws the room into the render area (screen_redraw draws through it too).
+void Room_Draw();
+
 void Handle_FunctionKeys();
 void Handle_Step(int32_t moment);
 void Handle_Alarms();

@@ -2,14 +2,17 @@
 
 #include "library/Function_Program.h"
 #include "platform/Platform.h"
+#include "platform/Platform_Gl.h"
 #include "platform/Platform_Os.h"
 #include "runner/Runner_Functions.h"
 #include "runner/Runner_Load.h"
 #include "runner/Runner_Wiring.h"
 
 #include <CLI/CLI.hpp>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -20,10 +23,21 @@ namespace {
 constexpr const char* kHelpFooter = R"(Examples:
   vlrun game.exe                      play a runner with a game appended
   vlrun --headless --steps 100 g.vlg  run 100 steps without a window
+  vlrun --headless --steps 5 --screenshot 5:last.png g.vlg
+                                      ... and save the fifth step's frame
   vlrun --scale 3 --windowed g.vlg    a small game three times its size in a window
   vlrun g.vlg -- -level 3             give the game the parameters "-level" and "3"
 
 Exit status: 0 the game ran, 1 it could not be loaded, 2 wrong command line.)";
+
+std::optional<std::pair<int64_t, std::string>> ScreenshotRequest(const std::string& text) {
+  const size_t colon = text.find(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) return std::nullopt;
+  int64_t step = 0;
+  const char* end = text.data() + colon;
+  if (std::from_chars(text.data(), end, step).ptr != end || step < 1) return std::nullopt;
+  return std::pair(step, text.substr(colon + 1));
+}
 
 int RunGame(RRunner& runner) {
   bool played = false;
@@ -61,6 +75,14 @@ int RunnerMain(int argc, char** argv, TWindowedServices windowed) {
   app.add_option("--seed", seed, "Seed the random generator with N instead of the clock")
       ->check(CLI::Range(0LL, 4294967295LL));
   app.add_flag("--QXTrace", options.ro_trace, "Write the trace log \"Trace.log\" beside the game");
+  std::vector<std::string> screenshots;
+  app.add_option("--screenshot", screenshots,
+                 "STEP:FILE: after step STEP (from 1) is drawn, write the render area to FILE as a PNG; "
+                 "may be given several times")
+      ->allow_extra_args(false)
+      ->check([](const std::string& text) {
+        return ScreenshotRequest(text) ? std::string() : "expected STEP:FILE with STEP at least 1";
+      });
   app.add_option("--audio-capture", options.ro_audiocapture,
                  "Write the mixed sound to FILE as a WAV file (44100 Hz, stereo, 16 bits)");
   int32_t scale = 0;
@@ -93,6 +115,7 @@ int RunnerMain(int argc, char** argv, TWindowedServices windowed) {
   }
   if (steps >= 0) options.ro_steps = steps;
   if (seed >= 0) options.ro_seed = uint32_t(seed);
+  for (const std::string& text : screenshots) options.ro_screenshots.push_back(*ScreenshotRequest(text));
   if (scale > 0) options.ro_scale = scale;
   if (fullscreen || inWindow) options.ro_fullscreen = fullscreen;
   options.ro_exepath = game.empty() ? ExecutablePath() : std::filesystem::absolute(game).string();
@@ -105,6 +128,7 @@ int RunnerMain(int argc, char** argv, TWindowedServices windowed) {
     std::fprintf(stderr, "vlrun: cannot open a display; use --headless to run without a window\n");
     return kExitUsage;
   }
+  if (options.ro_headless) services->sv_render = CreateEglRenderFactory(); // draws off-screen
   Wire_Runner(*services);
   std::unique_ptr<TLoadWindow> loadWindow = Windows().CreateLoadWindow();
   runner.rn_loadwindow = loadWindow.get();

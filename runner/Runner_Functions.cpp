@@ -1,6 +1,7 @@
 #include "runner/Runner_Functions.h"
 
 #include "datastructures/Function_Data_Structures.h"
+#include "graphics/Function_Device.h"
 #include "graphics/Function_Window.h"
 #include "library/File_Binary.h"
 #include "library/File_System.h"
@@ -41,6 +42,7 @@ void RegisterBuiltinFunctions() {
   Register_Function_DataStructures();
   Register_Function_Sound();
   Register_Function_Window();
+  Register_Function_Device();
 }
 
 void ListBuiltinFunctions() {

@@ -4,6 +4,7 @@
 #include "data/Game_File.h"
 #include "data/Sprite_Class.h"
 #include "data/Support_Stream.h"
+#include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Window.h"
 #include "library/Function_Registry.h"
 #include "library/Include_File.h"
@@ -392,18 +393,21 @@ bool Init_Graphics() {
   if (change) Display().SetMode(wanted);
   Init_GameWindow();
   Trace("Init_Graphics :: GR_D3D_Init");
+  if (!GR_D3D_Init(GameWindow(), 640, 480, settings.gs_vsync)) return false;
+  GR_Set_Interpolation(settings.gs_interpolate);
   Trace("Init_Graphics :: Background_InitTextures");
   Backgrounds().InitTextures();
   Trace("Init_Graphics :: Sprite_InitTextures");
   Sprites().InitTextures();
   Trace("Init_Graphics :: Background_FontTextures");
   Trace("Init_Graphics :: GR_D3D_Start_Frame");
+  GR_D3D_Start_Frame();
   Trace("Init_Graphics :: Finished");
   return true;
 }
 
 void Finish_Game() {
-  // Graphics are released here as that subsystem arrives.
+  GR_D3D_Finish();
   SoundLayer().AdvanceTo(Clock().Microseconds());
   SoundLayer().SetCapture(nullptr);
   Runner().rn_capture.reset();

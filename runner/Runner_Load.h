@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vl {
 
@@ -25,6 +27,8 @@ struct RRunOptions {
   std::optional<int32_t> ro_scale;   // window scale in place of the settings'
   std::optional<bool> ro_fullscreen; // full screen or windowed in place of the settings'
   std::string ro_audiocapture;       // write the mixed sound to this WAV file
+  // PNG files of the render area, each written once the step of that number (from 1) is drawn.
+  std::vector<std::pair<int64_t, std::string>> ro_screenshots;
 };
 
 // Process-wide start-up state.

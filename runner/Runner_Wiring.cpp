@@ -2,6 +2,7 @@
 
 #include "data/Data_State.h"
 #include "datastructures/DS_State.h"
+#include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Window.h"
 #include "library/Function_Program.h"
 #include "library/Library_State.h"
@@ -42,9 +43,13 @@ void Wire_Runner(TServices& services) {
   SetBackgroundSizes(&ImageShapes());
   SetSoundFinder([](std::string_view name) { return Sounds().Find(name); });
   SetSoundTrace(Trace);
+  SetGraphicsTrace(Trace);
+  SetRoomDrawer(Room_Draw);
 }
 
 void Unwire_Runner() {
+  SetRoomDrawer(nullptr);
+  SetGraphicsTrace(nullptr);
   SetSoundTrace(nullptr);
   SetSoundFinder(nullptr);
   SetBackgroundSizes(nullptr);
@@ -65,6 +70,7 @@ void Reset_Runner() {
   ResetDataStructureState();
   ResetWorldState();
   ResetSoundState();
+  ResetGraphicsState(); // the device goes before its window
   ResetWindowState();
   Build_EventLists(); // of no objects: empty
   RunState() = RRunState();

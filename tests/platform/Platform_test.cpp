@@ -97,7 +97,8 @@ TEST(HeadlessPlatform, EveryServicePresentAndInstalledByDefault) {
               services->sv_windows && services->sv_render && services->sv_audio && services->sv_fonts &&
               services->sv_clipboard);
   EXPECT_NE(services->sv_windows->CreateLoadWindow(), nullptr);
-  EXPECT_NE(services->sv_render->CreateContext(640, 480), nullptr);
+  int32_t error = 0;
+  EXPECT_NE(services->sv_render->CreateDevice(nullptr, {}, error), nullptr);
   EXPECT_NE(services->sv_fonts->OpenFont({}), nullptr);
   EXPECT_TRUE(Services().sv_headless);
   InstallServices(services.get());

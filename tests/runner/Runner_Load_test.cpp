@@ -292,6 +292,9 @@ TEST_F(RunnerPrepare, DisplayDepthQuestion) {
   ASSERT_EQ(platform.modeChanges.size(), 1u);
   EXPECT_EQ(platform.modeChanges[0].bits, 16);
 
+  EXPECT_EQ(platform.mode.bits, 16); // the render device started on it
+
+  platform.mode.bits = 8;
   platform.answer = false;
   platform.modeChanges.clear();
   EXPECT_FALSE(Prepare_Game());

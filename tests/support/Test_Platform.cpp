@@ -66,8 +66,14 @@ class TTestDisplay final : public TDisplay {
 public:
   explicit TTestDisplay(TTestPlatform& p) : m_p(p) {}
   RDisplayMode CurrentMode() override { return m_p.mode; }
+  // The display takes every field asked for, as a real one would.
   bool SetMode(const RDisplayMode& wanted) override {
     m_p.modeChanges.push_back(wanted);
+    for (auto [field, value] : {std::pair{&m_p.mode.width, wanted.width},
+                                {&m_p.mode.height, wanted.height},
+                                {&m_p.mode.bits, wanted.bits},
+                                {&m_p.mode.frequency, wanted.frequency}})
+      if (value) *field = value;
     return true;
   }
   bool TestMode(const RDisplayMode&) override { return true; }
