@@ -19,6 +19,10 @@ void Perform_Event_Object(CInstance* inst, CInstance* other, int32_t object, int
 // would; for loops that perform one event for many instances of one object.
 void Perform_Found(CInstance* inst, CInstance* other, const CEvent& event, int32_t owner, int32_t type,
                    int32_t number);
+// The moment's event of a time line for inst, as Perform_Event_Object would run an object's event;
+// the current event is (time line, time-line type, the moment's step). Nothing when a room change
+// is pending or the time line has no such moment.
+void Perform_Moment(CInstance* inst, CInstance* other, int32_t timeline, int32_t moment);
 // For every unmarked instance of the room being played, in room order, as self and other.
 void Perform_Event_All(int32_t type, int32_t number);
 // The event an instance of object reacts to, and the object in the chain that owns it.

@@ -14,6 +14,7 @@
 #include "script/Variable_Class.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
+#include "world/TimeLine_Class.h"
 #include "world/Trigger_Step.h"
 #include "world/Variable_World.h"
 #include "world/World_Run.h"
@@ -294,7 +295,8 @@ void Run_Step() {
   }
   Handle_Step(ev_step_begin);
   if (Pending()) return;
-  // Time lines run here once they exist.
+  Handle_TimeLines();
+  if (Pending()) return;
   Handle_Alarms();
   if (Pending()) return;
   Handle_Keyboard();
@@ -338,6 +340,53 @@ void Handle_FunctionKeys() {
 void Handle_Step(int32_t moment) {
   Trigger_Step(moment); // trigger moments are numbered like the step events
   Dispatch(ev_step, moment);
+}
+
+namespace {
+
+// The time line an instance still runs after one of its moments, or null when that moment
+// destroyed the instance, gave it another time line or deleted this one.
+const CTimeLine* StillRunning(const CInstance* inst, int32_t index) {
+  return inst->i_marked || inst->i_timelineindex != index ? nullptr : TimeLines().Get(index);
+}
+
+// Moments may add, clear and delete moments and time lines: after each one the time line is looked
+// up again and the next moment is found by its step.
+void Advance_TimeLine(CInstance* inst) {
+  const int32_t index = inst->i_timelineindex;
+  const CTimeLine* line = TimeLines().Get(index);
+  const double speed = inst->i_timelinespeed;
+  if (inst->i_marked || !line || line->Count() == 0 || !inst->i_timelinerunning || speed == 0) return;
+  const double old = inst->i_timelineposition, now = old + speed;
+  inst->i_timelineposition = now;
+  if (speed > 0) {
+    // The moments with old <= step < now, ascending.
+    for (int32_t at = line->FindLarger(old);
+         at >= 0 && at < line->Count() && line->s_moments[size_t(at)].m_step < now;) {
+      const int32_t step = line->s_moments[size_t(at)].m_step;
+      Perform_Moment(inst, inst, index, at);
+      if (!(line = StillRunning(inst, index))) return;
+      at = line->FindLarger(double(step) + 1);
+    }
+    if (inst->i_timelineloop && line->Count() > 0 && line->s_moments.back().m_step < inst->i_timelineposition)
+      inst->i_timelineposition = 0;
+  } else {
+    // The moments with now < step <= old, descending.
+    for (int32_t at = line->FindSmaller(old); at >= 0 && line->s_moments[size_t(at)].m_step > now;) {
+      const int32_t step = line->s_moments[size_t(at)].m_step;
+      Perform_Moment(inst, inst, index, at);
+      if (!(line = StillRunning(inst, index))) return;
+      at = line->FindSmaller(double(step) - 1);
+    }
+    if (inst->i_timelineloop && line->Count() > 0 && inst->i_timelineposition < 0)
+      inst->i_timelineposition = line->s_moments.back().m_step;
+  }
+}
+
+} // namespace
+
+void Handle_TimeLines() {
+  for (CInstance* inst : AllInstances()) Advance_TimeLine(inst);
 }
 
 void Handle_Alarms() {

@@ -46,6 +46,8 @@ void Room_Change(int32_t index);
 
 void Handle_FunctionKeys();
 void Handle_Step(int32_t moment);
+// Advances the time line of every instance that runs one and performs the moments it passes.
+void Handle_TimeLines();
 void Handle_Alarms();
 
 } // namespace vl

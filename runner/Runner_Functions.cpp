@@ -12,6 +12,7 @@
 #include "script/Code_Function.h"
 #include "world/Function_Event.h"
 #include "world/Function_Interaction.h"
+#include "world/Function_TimeLine.h"
 
 #include <cstdio>
 
@@ -32,6 +33,7 @@ void RegisterBuiltinFunctions() {
   Register_Function_TextFiles();
   Register_Function_FileSystem();
   Register_Function_Game();
+  Register_Function_TimeLine();
   Register_Function_DataStructures();
 }
 

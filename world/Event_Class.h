@@ -5,9 +5,9 @@
 #include "world/Action_Class.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace vl {
 
@@ -82,7 +82,9 @@ public:
     return index >= 0 && index < Number() ? &e_actions[size_t(index)] : nullptr;
   }
 
-  std::vector<CAction> e_actions;
+  // A deque: an action appended while the event runs (code adding to a time-line moment that is
+  // being performed) leaves the actions being run where they are.
+  std::deque<CAction> e_actions;
 };
 
 // Names for messages and the debug window.
