@@ -3,6 +3,7 @@
 #include "runner/Event_Action.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
+#include "world/Run_Handle_Collision.h"
 #include "world/TimeLine_Class.h"
 #include "world/World_Report.h"
 #include "world/World_Run.h"
@@ -83,6 +84,7 @@ void Build_EventLists() {
         if (const CObject* object = objects.Get(o); object && object->GetEventRecursive(type, number))
           lists[size_t(number)].push_back(o);
   }
+  Build_CollisionPairs();
 }
 
 const std::vector<int32_t>& EventList(int32_t type, int32_t number) {

@@ -31,8 +31,8 @@ CEvent* Find_Event(int32_t object, int32_t type, int32_t number, int32_t* owner)
 // Event numbers dispatched by the step for each type: 0 to this bound (-1: none).
 constexpr std::array<int32_t, kEventTypes> kEventListBound = {0,   0,   12, 16,  -1,  128,
                                                               128, 128, 0,  128, 128, -1};
-// Per event type and number, the objects that have the event themselves or by inheritance; built
-// when the game starts.
+// Per event type and number, the objects that have the event themselves or by inheritance, and the
+// collision pairs; built when the game starts.
 void Build_EventLists();
 const std::vector<int32_t>& EventList(int32_t type, int32_t number);
 // The instances of object in the played room as they are now: events may add instances to the
@@ -40,12 +40,12 @@ const std::vector<int32_t>& EventList(int32_t type, int32_t number);
 std::vector<CInstance*> InstancesOf(int32_t object);
 // The event for every unmarked instance of every object in its list, each as self and other.
 void Dispatch(int32_t type, int32_t number);
-// The mouse event number for the unmarked instances of its list that pass test.
+// The event for the unmarked instances of its list that pass test, each tested just before.
 template <typename Test>
-void DispatchWhere(int32_t number, Test test) {
-  for (int32_t object : EventList(ev_mouse, number))
+void DispatchWhere(int32_t type, int32_t number, Test test) {
+  for (int32_t object : EventList(type, number))
     for (CInstance* inst : InstancesOf(object))
-      if (!inst->i_marked && test(*inst)) Perform_Event(inst, inst, ev_mouse, number);
+      if (!inst->i_marked && test(*inst)) Perform_Event(inst, inst, type, number);
 }
 
 } // namespace vl

@@ -14,6 +14,7 @@
 #include "script/Variable_Class.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
+#include "world/Run_Handle_Collision.h"
 #include "world/TimeLine_Class.h"
 #include "world/Trigger_Step.h"
 #include "world/Variable_World.h"
@@ -307,7 +308,9 @@ void Run_Step() {
   Handle_Step(ev_step_normal);
   if (Pending()) return;
   Move_Instances();
-  // Boundary and collision events come here once they exist.
+  Handle_Boundaries();
+  if (Pending()) return;
+  Handle_Collisions();
   if (Pending()) return;
   Handle_Step(ev_step_end);
   if (Pending()) return;
@@ -340,6 +343,42 @@ void Handle_FunctionKeys() {
 void Handle_Step(int32_t moment) {
   Trigger_Step(moment); // trigger moments are numbered like the step events
   Dispatch(ev_step, moment);
+}
+
+namespace {
+
+// Inside or touching the rectangle, borders included: a shaped instance by its box, any other by
+// its position.
+bool Meets(const CInstance& i, double left, double top, double right, double bottom) {
+  if (!i.HasShape()) return left <= i.i_x && i.i_x <= right && top <= i.i_y && i.i_y <= bottom;
+  return i.i_bbox.right >= left && i.i_bbox.left <= right && i.i_bbox.bottom >= top && i.i_bbox.top <= bottom;
+}
+
+// Wholly inside the rectangle, borders included; an instance without a shape as for Meets.
+bool Within(const CInstance& i, double left, double top, double right, double bottom) {
+  if (!i.HasShape()) return Meets(i, left, top, right, bottom);
+  return i.i_bbox.left >= left && i.i_bbox.right <= right && i.i_bbox.top >= top && i.i_bbox.bottom <= bottom;
+}
+
+} // namespace
+
+// The tests read the room and its views as they are when each instance is reached: events may
+// resize the room or move the views.
+void Handle_Boundaries() {
+  auto room = [] { return PlayState().ps_room; };
+  DispatchWhere(ev_other, ev_outside,
+                [&](const CInstance& i) { return !Meets(i, 0, 0, room()->r_width, room()->r_height); });
+  DispatchWhere(ev_other, ev_boundary,
+                [&](const CInstance& i) { return !Within(i, 0, 0, room()->r_width, room()->r_height); });
+  for (bool wholly : {false, true})
+    for (int32_t n = 0; n < kRoomViews; ++n) {
+      if (!room()->r_enableviews || !room()->r_view[size_t(n)].visible) continue;
+      DispatchWhere(ev_other, (wholly ? ev_boundary_view0 : ev_outside_view0) + n, [&](const CInstance& i) {
+        const CView& v = room()->r_view[size_t(n)];
+        const double l = v.xview, t = v.yview, r = double(v.xview) + v.wview, b = double(v.yview) + v.hview;
+        return wholly ? !Within(i, l, t, r, b) : !Meets(i, l, t, r, b);
+      });
+    }
 }
 
 namespace {

@@ -57,6 +57,8 @@ enum : int32_t {
   ev_animation_end = 7,
   ev_end_of_path = 8,
   ev_close_button = 30,
+  ev_outside_view0 = 40,
+  ev_boundary_view0 = 50,
 };
 // Key numbers 0 and 1 of keyboard events: no key, any key.
 enum : int32_t { vk_nokey = 0, vk_anykey = 1 };
