@@ -7,6 +7,8 @@
 #include "world/Room_Class.h"
 #include "world/Run_Handle_Collision.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
@@ -190,6 +192,96 @@ TEST_F(Collisions, SolidOnAPathGoesBackAlongThePath) {
   EXPECT_EQ(seen, (std::vector<double>{0, 0}));
   EXPECT_EQ(inst->i_x, 0);
   EXPECT_EQ(inst->i_pathposition, 0);
+}
+
+// Masks with holes: two overlapping boxes meet only at some offsets, so the precise test decides.
+class CHoleyMasks final : public CSpriteShapes {
+public:
+  bool Shape(int32_t sprite, RSpriteShape& shape) const override {
+    if (sprite == 0) shape = RSpriteShape{1, RRect{0, 0, 11, 11}, 0, 0};
+    if (sprite == 1) shape = RSpriteShape{1, RRect{0, 0, 23, 7}, 12, 4};
+    return sprite == 0 || sprite == 1;
+  }
+  bool MaskPoint(const RMaskPlace&, int32_t, int32_t) const override { return true; }
+  bool MaskRectangle(const RMaskPlace&, int32_t, int32_t, int32_t, int32_t) const override { return true; }
+  bool MaskEllipse(const RMaskPlace&, int32_t, int32_t, int32_t, int32_t) const override { return true; }
+  bool MaskLine(const RMaskPlace&, int32_t, int32_t, int32_t, int32_t) const override { return true; }
+  bool MaskInstance(const RMaskPlace& a, const RMaskPlace& b) const override {
+    return (std::abs(a.mp_x - b.mp_x) + std::abs(a.mp_y - b.mp_y)) % 5 != 0;
+  }
+};
+
+// A random room of thousands of instances of six objects (parents, solids, self pairs, one object
+// without a sprite, a few huge boxes) runs three steps of motion and collisions; the events move,
+// bounce, resize, create and destroy instances. Every search must give the literal loop's events,
+// in its order, and the same instances in the same places.
+TEST_F(Collisions, GridGivesTheEventsOfEveryPairOnRandomRooms) {
+  CHoleyMasks masks;
+  SetSpriteShapes(&masks);
+  const int32_t o0 = Object(), o1 = Object(), o2 = Object(-1, true), o3 = Object(o1), o4 = Object(o3, true);
+  const int32_t o5 = Object();
+  Objects().Get(o1)->o_spriteindex = 1;
+  Objects().Get(o5)->o_spriteindex = -1;
+  Collides(o0, o1);
+  Collides(o1, o1);
+  Collides(o2, o0);
+  Collides(o3, o2);
+  Collides(o4, o4);
+  Collides(o5, o0);
+  Build_CollisionPairs();
+
+  std::mt19937 events;
+  host.h_action = [&](CInstance& self, CInstance& other) {
+    host.h_log += "@" + std::to_string(int(self.i_x)) + "," + std::to_string(int(self.i_y));
+    switch (events() % 10) {
+    case 0:
+      self.SetPosition(self.i_x + double(events() % 41) - 20, self.i_y + double(events() % 41) - 20);
+      break;
+    case 1: self.SetHSpeed(-self.i_hspeed); break;
+    case 2: room.AddInstance(int32_t(events() % 6), self.i_x + double(events() % 9), self.i_y); break;
+    case 3: other.i_marked = true; break;
+    case 4: self.SetImageScaleX(0.5 + double(events() % 5)); break;
+    case 5: self.i_marked = true; break;
+    default: break;
+    }
+  };
+
+  auto play = [&](ECollisionSearch search) {
+    room.ClearInstances();
+    Rooms().t_lastinstanceid = CRoomTable::kInstanceIdBase;
+    host.h_log.clear();
+    events.seed(7);
+    std::mt19937 place(11);
+    for (int32_t i = 0; i < 2500; ++i) {
+      CInstance* inst =
+          room.AddInstance(int32_t(place() % 6), double(place() % 1200), double(place() % 1200));
+      inst->SetHSpeed(double(place() % 9) - 4);
+      inst->SetVSpeed(double(place() % 9) - 4);
+      if (i % 500 == 0) inst->SetImageScaleY(40);
+    }
+    std::string state;
+    for (int32_t step = 0; step < 3; ++step) {
+      for (const auto& inst : room.r_instance) {
+        inst->i_xprevious = inst->i_x;
+        inst->i_yprevious = inst->i_y;
+        inst->SetPosition(inst->i_x + inst->i_hspeed, inst->i_y + inst->i_vspeed);
+      }
+      Handle_Collisions(search);
+      room.RemoveMarked();
+    }
+    for (const auto& inst : room.r_instance)
+      state += std::to_string(inst->i_id) + ":" + std::to_string(inst->i_x) + "," +
+               std::to_string(inst->i_y) + " ";
+    return std::make_pair(host.h_log, state);
+  };
+
+  const auto reference = play(ECollisionSearch::AllPairs);
+  EXPECT_GT(std::count(reference.first.begin(), reference.first.end(), '>'), 1000);
+  for (ECollisionSearch search : {ECollisionSearch::Grid, ECollisionSearch::Auto}) {
+    const auto found = play(search);
+    EXPECT_TRUE(found.first == reference.first) << "search " << int(search);
+    EXPECT_TRUE(found.second == reference.second) << "search " << int(search);
+  }
 }
 
 } // namespace
