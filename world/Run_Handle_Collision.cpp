@@ -62,9 +62,8 @@ private:
 
   // Asks the grid again after every meeting: the events may have moved anything.
   void Search(CInstance& a, int32_t second, int32_t from, int32_t to) {
-    CCollisionGrid& grid = GridOf(second);
     for (int32_t next = from; next < to && !a.i_marked;) {
-      grid.Candidates(a.i_bbox, next, to, m_candidates);
+      GridOf(second).Candidates(a.i_bbox, next, to, m_candidates);
       next = to;
       for (int32_t j : m_candidates) {
         CInstance* b = m_room.Obj_Instance(second, j);
@@ -77,6 +76,14 @@ private:
   }
 
   CCollisionGrid& GridOf(int32_t object) {
+    if (m_version != m_room.r_listsversion) {
+      // Instances left the lists or moved in them: the grids answer by position, so they start over.
+      m_version = m_room.r_listsversion;
+      m_gridof.clear();
+      m_grids.clear();
+      m_known.clear();
+      m_where.clear();
+    }
     if (size_t(object) >= m_gridof.size()) m_gridof.resize(size_t(object) + 1, -1);
     const std::vector<CInstance*>& list = m_room.ObjectList(object);
     int32_t& index = m_gridof[size_t(object)];
@@ -118,6 +125,7 @@ private:
 
   CRoom& m_room;
   ECollisionSearch m_search;
+  uint64_t m_version = m_room.r_listsversion;
   std::vector<int32_t> m_gridof; // by object: its grid, or -1
   std::vector<std::unique_ptr<CCollisionGrid>> m_grids;
   std::vector<int32_t> m_known; // by grid: the list positions registered in m_where

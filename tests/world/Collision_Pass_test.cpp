@@ -213,7 +213,7 @@ public:
 
 // A random room of thousands of instances of six objects (parents, solids, self pairs, one object
 // without a sprite, a few huge boxes) runs three steps of motion and collisions; the events move,
-// bounce, resize, create and destroy instances. Every search must give the literal loop's events,
+// bounce, resize, create, destroy and deactivate instances. Every search must give the literal loop's events,
 // in its order, and the same instances in the same places.
 TEST_F(Collisions, GridGivesTheEventsOfEveryPairOnRandomRooms) {
   CHoleyMasks masks;
@@ -242,12 +242,19 @@ TEST_F(Collisions, GridGivesTheEventsOfEveryPairOnRandomRooms) {
     case 3: other.i_marked = true; break;
     case 4: self.SetImageScaleX(0.5 + double(events() % 5)); break;
     case 5: self.i_marked = true; break;
+    case 6: // leaves the lists, as deactivation does: the later instances move up
+      if (events() % 4 == 0) {
+        other.i_deactivated = true;
+        room.UpdateActive();
+      }
+      break;
     default: break;
     }
   };
 
   auto play = [&](ECollisionSearch search) {
     room.ClearInstances();
+    room.r_instance_deact.clear();
     Rooms().t_lastinstanceid = CRoomTable::kInstanceIdBase;
     host.h_log.clear();
     events.seed(7);
@@ -269,9 +276,10 @@ TEST_F(Collisions, GridGivesTheEventsOfEveryPairOnRandomRooms) {
       Handle_Collisions(search);
       room.RemoveMarked();
     }
-    for (const auto& inst : room.r_instance)
-      state += std::to_string(inst->i_id) + ":" + std::to_string(inst->i_x) + "," +
-               std::to_string(inst->i_y) + " ";
+    for (const auto* list : {&room.r_instance, &room.r_instance_deact})
+      for (const auto& inst : *list)
+        state += std::to_string(inst->i_id) + ":" + std::to_string(inst->i_x) + "," +
+                 std::to_string(inst->i_y) + " ";
     return std::make_pair(host.h_log, state);
   };
 
