@@ -1,5 +1,5 @@
 // Boundary events: outside room and intersect boundary by box or by position with the borders
-// counted inside, and the view events in their order.
+// counted inside, and the view events in their order; and both in their place in the step.
 #include "runner/Run_Main.h"
 #include "tests/runner/Run_Test_Support.h"
 #include "world/Object_Class.h"
@@ -89,6 +89,24 @@ TEST_F(Boundaries, ViewEventsOnlyWithViewsEnabledForVisibleViewsOutsideFirst) {
   EXPECT_EQ(At(true, 310, 10, true), "boundary of view 0 boundary of view 1");
   EXPECT_EQ(At(true, 330, 300, true), "outside view 0 outside view 1 boundary of view 0 boundary of view 1");
   EXPECT_EQ(At(false, 330, 10, false), "");
+}
+
+TEST_F(Boundaries, CollisionEventsFollowTheBoundaryEventsInTheStep) {
+  SetSpriteShapes(&square);
+  Room();
+  const int32_t ball = Object("ball"), wall = Object("wall");
+  Objects().Get(ball)->o_spriteindex = Objects().Get(wall)->o_spriteindex = 0;
+  On(ball, ev_step, ev_step_normal, {"trace('step')"});
+  On(ball, ev_other, ev_outside, {"trace('outside')"});
+  On(ball, ev_collision, wall,
+     {"trace('meets', other.object_index)", "with (other) trace('as', object_index)"});
+  On(ball, ev_step, ev_step_end, {"trace('end')"});
+  Rooms().Get(0)->AddInstance(ball, -30, 0);
+  Rooms().Get(0)->AddInstance(wall, -20, 0);
+  Compile();
+  Game_Start();
+  Run_Step();
+  EXPECT_EQ(Trace(), "step outside meets 1 as 1 end");
 }
 
 } // namespace
