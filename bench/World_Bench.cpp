@@ -19,7 +19,7 @@ constexpr int32_t kInstances = 10000;
 class CBenchSprites final : public CSpriteShapes {
 public:
   bool Shape(int32_t sprite, RSpriteShape& shape) const override {
-    shape = RSpriteShape{1, RRect{0, 0, 15, 15}, 8, 8};
+    shape = RSpriteShape{1, RBounds{0, 0, 15, 15}, 8, 8};
     return sprite == 0;
   }
   bool MaskPoint(const RMaskPlace&, int32_t, int32_t) const override { return true; }

@@ -21,4 +21,8 @@ TServices& Services() {
   return Installed ? *Installed : Fallback();
 }
 
+int32_t DesktopDepth(int32_t bits) {
+  return bits >= 24 ? 32 : bits;
+}
+
 } // namespace vl

@@ -1,12 +1,25 @@
 #pragma once
 // Window messages as the runner sees them: keys in the platform's virtual-key codes, characters,
-// mouse buttons (1 left, 2 right, 3 middle), the wheel, the pointer and the close button.
+// mouse buttons (1 left, 2 right, 3 middle), the wheel, the pointer, the close button, and the game
+// window's client area changing size or needing to be drawn again.
 
 #include <cstdint>
 
 namespace vl {
 
-enum class EEventKind { KeyDown, KeyUp, Character, MouseDown, MouseUp, WheelUp, WheelDown, MouseMove, Close };
+enum class EEventKind {
+  KeyDown,
+  KeyUp,
+  Character,
+  MouseDown,
+  MouseUp,
+  WheelUp,
+  WheelDown,
+  MouseMove,
+  Close,
+  Resized,
+  Exposed
+};
 
 struct REvent {
   EEventKind ev_kind = EEventKind::Close;

@@ -49,9 +49,12 @@ public:
     if (wanted.frequency) m_mode.frequency = wanted.frequency;
     return true;
   }
+  bool TestMode(const RDisplayMode&) override { return true; }
+  void RestoreMode() override { m_mode = kStartMode; }
 
 private:
-  RDisplayMode m_mode{1024, 768, 32, 60};
+  static constexpr RDisplayMode kStartMode{1024, 768, 32, 60};
+  RDisplayMode m_mode = kStartMode;
 };
 
 class THeadlessLoadWindow final : public TLoadWindow {
@@ -63,7 +66,43 @@ public:
   void Hide() override {}
 };
 
-class THeadlessGameWindow final : public TGameWindow {};
+// A window that is nowhere: it keeps every value it is given, so the window functions answer as
+// they would on a screen. A border and caption add the usual 8 by 32 pixels.
+class THeadlessGameWindow final : public TGameWindow {
+public:
+  void SetCaption(const std::string& caption) override { m_caption = caption; }
+  std::string Caption() const override { return m_caption; }
+  void SetStyle(const RWindowStyle& style) override { m_style = style; }
+  void SetStayOnTop(bool onTop) override { m_ontop = onTop; }
+  bool StayOnTop() const override { return m_ontop; }
+  void SetVisible(bool visible) override { m_visible = visible; }
+  bool Visible() const override { return m_visible; }
+  void SetCursor(int32_t cursor) override { m_cursor = cursor; }
+  int32_t Cursor() const override { return m_cursor; }
+  RRect ClientRect() override { return m_client; }
+  void SetClientRect(const RRect& rect) override { m_client = rect; }
+  void FrameExtra(int32_t& width, int32_t& height) override {
+    const bool framed = !m_style.st_fullscreen && m_style.st_border;
+    width = framed ? 8 : 0, height = framed ? 32 : 0;
+  }
+  void SetMinimumClientSize(int32_t, int32_t) override {}
+  void MouseOnScreen(int32_t& x, int32_t& y) override { x = m_mousex, y = m_mousey; }
+  void SetMouseOnScreen(int32_t x, int32_t y) override { m_mousex = x, m_mousey = y; }
+  void MouseInClient(int32_t& x, int32_t& y) override {
+    x = m_mousex - m_client.x, y = m_mousey - m_client.y;
+  }
+  void SetMouseInClient(int32_t x, int32_t y) override {
+    m_mousex = m_client.x + x, m_mousey = m_client.y + y;
+  }
+
+private:
+  std::string m_caption;
+  RWindowStyle m_style;
+  bool m_ontop = false, m_visible = false;
+  int32_t m_cursor = 0;
+  RRect m_client{100, 100, 640, 480};
+  int32_t m_mousex = 0, m_mousey = 0;
+};
 
 class THeadlessWindows final : public TWindows {
 public:

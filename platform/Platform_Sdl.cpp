@@ -153,8 +153,14 @@ public:
       switch (e.type) {
       case SDL_QUIT: event.ev_kind = EEventKind::Close; break;
       case SDL_WINDOWEVENT:
-        if (e.window.event != SDL_WINDOWEVENT_CLOSE) continue;
-        event.ev_kind = EEventKind::Close;
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE)
+          event.ev_kind = EEventKind::Close;
+        else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+          event.ev_kind = EEventKind::Resized;
+        else if (e.window.event == SDL_WINDOWEVENT_EXPOSED)
+          event.ev_kind = EEventKind::Exposed;
+        else
+          continue;
         break;
       case SDL_KEYDOWN:
       case SDL_KEYUP:
@@ -184,21 +190,31 @@ public:
   }
 };
 
+// The desktop's size and rate never change: full screen is a borderless window over the desktop.
+// A colour depth of 16 or 32 bits is kept and reported; drawing is 32-bit whatever it says.
 class TSdlDisplay final : public TDisplay {
 public:
   RDisplayMode CurrentMode() override {
     SDL_DisplayMode mode;
     if (SDL_GetCurrentDisplayMode(0, &mode) != 0) return {};
-    return {mode.w, mode.h, int32_t(SDL_BITSPERPIXEL(mode.format)), mode.refresh_rate};
+    return {mode.w, mode.h, m_bits ? m_bits : DesktopDepth(int32_t(SDL_BITSPERPIXEL(mode.format))),
+            mode.refresh_rate};
   }
-  // Desktop modes change only for a full-screen game window; the wanted mode is kept for it.
   bool SetMode(const RDisplayMode& wanted) override {
-    m_wanted = wanted;
-    return true;
+    if (wanted.bits == 16 || wanted.bits == 32) m_bits = wanted.bits;
+    return TestMode(wanted);
   }
+  bool TestMode(const RDisplayMode& wanted) override {
+    SDL_DisplayMode mode;
+    if (SDL_GetCurrentDisplayMode(0, &mode) != 0) return false;
+    return (!wanted.width || wanted.width == mode.w) && (!wanted.height || wanted.height == mode.h) &&
+           (!wanted.frequency || wanted.frequency == mode.refresh_rate) &&
+           (!wanted.bits || wanted.bits == 16 || wanted.bits == 32);
+  }
+  void RestoreMode() override { m_bits = 0; }
 
 private:
-  RDisplayMode m_wanted;
+  int32_t m_bits = 0; // the depth asked for; 0: the desktop's
 };
 
 // A hidden window carries the context until the game window takes over drawing.

@@ -117,7 +117,31 @@ private:
   SDL_Renderer* m_renderer = nullptr;
 };
 
-// A resizable OpenGL window, hidden until shown.
+// SDL's system cursors for the script's cursor constants (0 and -2 both the arrow); -1 hides it.
+SDL_SystemCursor SystemCursor(int32_t cursor) {
+  switch (cursor) {
+  case -3: return SDL_SYSTEM_CURSOR_CROSSHAIR;
+  case -4: return SDL_SYSTEM_CURSOR_IBEAM;
+  case -6: return SDL_SYSTEM_CURSOR_SIZENESW;
+  case -7:
+  case -15: return SDL_SYSTEM_CURSOR_SIZENS;
+  case -8: return SDL_SYSTEM_CURSOR_SIZENWSE;
+  case -9:
+  case -14: return SDL_SYSTEM_CURSOR_SIZEWE;
+  case -11:
+  case -17: return SDL_SYSTEM_CURSOR_WAIT;
+  case -13:
+  case -18: return SDL_SYSTEM_CURSOR_NO;
+  case -19: return SDL_SYSTEM_CURSOR_WAITARROW;
+  case -21: return SDL_SYSTEM_CURSOR_HAND;
+  case -22: return SDL_SYSTEM_CURSOR_SIZEALL;
+  default: return SDL_SYSTEM_CURSOR_ARROW;
+  }
+}
+
+// A resizable OpenGL window, hidden until shown. Full screen is a borderless window over the whole
+// desktop: the desktop's mode never changes. SDL cannot choose which caption buttons a window has,
+// so that choice is kept but not shown.
 class TSdlGameWindow final : public TGameWindow {
 public:
   explicit TSdlGameWindow(const std::string& title) {
@@ -125,12 +149,101 @@ public:
                                 SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
   }
   ~TSdlGameWindow() override {
+    if (m_cursor) SDL_FreeCursor(m_cursor);
     if (m_window) SDL_DestroyWindow(m_window);
   }
   SDL_Window* Window() const { return m_window; }
 
+  void SetCaption(const std::string& caption) override {
+    if (m_window) SDL_SetWindowTitle(m_window, caption.c_str());
+  }
+  std::string Caption() const override { return m_window ? SDL_GetWindowTitle(m_window) : ""; }
+  void SetStyle(const RWindowStyle& style) override {
+    if (!m_window) return;
+    SDL_SetWindowFullscreen(m_window, style.st_fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (style.st_fullscreen) return;
+    SDL_SetWindowBordered(m_window, style.st_border ? SDL_TRUE : SDL_FALSE);
+    SDL_SetWindowResizable(m_window, style.st_border && style.st_sizeable ? SDL_TRUE : SDL_FALSE);
+  }
+  void SetStayOnTop(bool onTop) override {
+    m_ontop = onTop;
+    if (m_window) SDL_SetWindowAlwaysOnTop(m_window, onTop ? SDL_TRUE : SDL_FALSE);
+  }
+  bool StayOnTop() const override { return m_ontop; }
+  void SetVisible(bool visible) override {
+    if (!m_window) return;
+    if (visible)
+      SDL_ShowWindow(m_window);
+    else
+      SDL_HideWindow(m_window);
+  }
+  bool Visible() const override { return m_window && (SDL_GetWindowFlags(m_window) & SDL_WINDOW_SHOWN); }
+  void SetCursor(int32_t cursor) override {
+    m_cursorid = cursor;
+    SDL_ShowCursor(cursor == -1 ? SDL_DISABLE : SDL_ENABLE);
+    if (cursor == -1) return;
+    SDL_Cursor* next = SDL_CreateSystemCursor(SystemCursor(cursor));
+    if (!next) return;
+    SDL_SetCursor(next);
+    if (m_cursor) SDL_FreeCursor(m_cursor);
+    m_cursor = next;
+  }
+  int32_t Cursor() const override { return m_cursorid; }
+  RRect ClientRect() override {
+    RRect r;
+    if (!m_window) return r;
+    SDL_GetWindowPosition(m_window, &r.x, &r.y);
+    SDL_GetWindowSize(m_window, &r.w, &r.h);
+    return r;
+  }
+  void SetClientRect(const RRect& rect) override {
+    if (!m_window || (SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN_DESKTOP)) return;
+    SDL_SetWindowSize(m_window, std::max(rect.w, 1), std::max(rect.h, 1));
+    SDL_SetWindowPosition(m_window, rect.x, rect.y);
+  }
+  void FrameExtra(int32_t& width, int32_t& height) override {
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (m_window && SDL_GetWindowBordersSize(m_window, &top, &left, &bottom, &right) != 0)
+      top = left = bottom = right = 0;
+    width = left + right, height = top + bottom;
+  }
+  void SetMinimumClientSize(int32_t width, int32_t height) override {
+    if (m_window) SDL_SetWindowMinimumSize(m_window, std::max(width, 1), std::max(height, 1));
+  }
+  // Where the system gives no screen position of the pointer (Wayland), the client one stands in.
+  void MouseOnScreen(int32_t& x, int32_t& y) override {
+    if (m_window && SDL_GetMouseFocus() == m_window) {
+      const RRect client = ClientRect();
+      SDL_GetMouseState(&x, &y);
+      x += client.x, y += client.y;
+      return;
+    }
+    SDL_GetGlobalMouseState(&x, &y);
+  }
+  void SetMouseOnScreen(int32_t x, int32_t y) override {
+    if (SDL_WarpMouseGlobal(x, y) != 0 && m_window) {
+      const RRect client = ClientRect();
+      SDL_WarpMouseInWindow(m_window, x - client.x, y - client.y);
+    }
+  }
+  void MouseInClient(int32_t& x, int32_t& y) override {
+    if (m_window && SDL_GetMouseFocus() == m_window) {
+      SDL_GetMouseState(&x, &y);
+      return;
+    }
+    const RRect client = ClientRect();
+    SDL_GetGlobalMouseState(&x, &y);
+    x -= client.x, y -= client.y;
+  }
+  void SetMouseInClient(int32_t x, int32_t y) override {
+    if (m_window) SDL_WarpMouseInWindow(m_window, x, y);
+  }
+
 private:
   SDL_Window* m_window = nullptr;
+  SDL_Cursor* m_cursor = nullptr;
+  int32_t m_cursorid = 0;
+  bool m_ontop = false;
 };
 
 class TSdlWindows final : public TWindows {

@@ -41,15 +41,45 @@ public:
   virtual void Hide() = 0;
 };
 
-struct RWindowRect {
+struct RRect {
   int32_t x = 0, y = 0, w = 0, h = 0;
 };
 
+// How the game window is framed. Full screen has no frame and covers the screen.
+struct RWindowStyle {
+  bool st_fullscreen = false;
+  bool st_border = true;   // windowed: a border and caption
+  bool st_sizeable = true; // the border can be dragged; the caption has a maximise button
+  bool st_buttons = true;  // the caption shows its buttons
+};
+
 // The game window. Its client area receives the presented frames, through the OpenGL context the
-// render factory makes on it; the window keeps its border, caption and geometry.
+// render factory makes on it; the window keeps its border, caption and geometry. Rectangles and
+// mouse positions are in screen pixels unless named client.
 class TGameWindow {
 public:
   virtual ~TGameWindow() = default;
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual std::string Caption() const = 0;
+  virtual void SetStyle(const RWindowStyle& style) = 0;
+  virtual void SetStayOnTop(bool onTop) = 0;
+  virtual bool StayOnTop() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual bool Visible() const = 0;
+  // The cursor shape by its script constant: 0 the default arrow, -1 none, -2 to -22 the others.
+  virtual void SetCursor(int32_t cursor) = 0;
+  virtual int32_t Cursor() const = 0;
+  // The client area's top-left corner on the screen and its size.
+  virtual RRect ClientRect() = 0;
+  virtual void SetClientRect(const RRect& rect) = 0;
+  // Outer size minus client size, for the current style.
+  virtual void FrameExtra(int32_t& width, int32_t& height) = 0;
+  // The user cannot drag the client area smaller than this; 0 lifts the limit.
+  virtual void SetMinimumClientSize(int32_t width, int32_t height) = 0;
+  virtual void MouseOnScreen(int32_t& x, int32_t& y) = 0;
+  virtual void SetMouseOnScreen(int32_t x, int32_t y) = 0;
+  virtual void MouseInClient(int32_t& x, int32_t& y) = 0;
+  virtual void SetMouseInClient(int32_t x, int32_t y) = 0;
 };
 
 class TWindows {

@@ -1,6 +1,7 @@
 #include "runner/IO_Main.h"
 
 #include "data/Game_File.h"
+#include "graphics/Graphics_Window.h"
 #include "platform/Platform.h"
 #include "runner/Event_Main.h"
 #include "world/Event_Class.h"
@@ -39,6 +40,8 @@ void TCallback::OnEvent(const REvent& event) {
   case EEventKind::WheelUp: return FormMouseWheelUp();
   case EEventKind::WheelDown: return FormMouseWheelDown();
   case EEventKind::Close: return FormCloseQuery();
+  case EEventKind::Resized: return Window_Resize();
+  case EEventKind::Exposed: return Window_Paint();
   case EEventKind::Character:
   case EEventKind::MouseMove: return; // the typed string and the pointer come with the input functions
   }

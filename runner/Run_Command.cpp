@@ -2,6 +2,7 @@
 
 #include "data/Game_File.h"
 #include "data/Support_Stream.h"
+#include "graphics/Graphics_Window.h"
 #include "runner/IO_Main.h"
 #include "runner/Run_Main.h"
 #include "script/Code_Error.h"
@@ -153,6 +154,7 @@ void Read_Game(const std::string& file) {
   Set_PlayedRoom(state.rs_rooms.at(game.sg_roomindex).get(), game.sg_roomindex);
   Rooms().t_lastinstanceid = game.sg_lastinstanceid;
   Rooms().t_lasttileid = game.sg_lasttileid;
+  Room_SetRegion(*state.rs_rooms.at(game.sg_roomindex));
 }
 
 void Game_LoadPending() {

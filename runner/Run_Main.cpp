@@ -1,7 +1,9 @@
 #include "runner/Run_Main.h"
 
 #include "data/Game_File.h"
+#include "graphics/Graphics_Window.h"
 #include "library/Support_Random.h"
+#include "platform/Platform.h"
 #include "runner/Event_Action.h"
 #include "runner/Event_Main.h"
 #include "runner/IO_Main.h"
@@ -12,6 +14,7 @@
 #include "script/Code_Main.h"
 #include "script/Extension_Class.h"
 #include "script/Variable_Class.h"
+#include "sound/Sound_Play.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
 #include "world/Run_Handle_Collision.h"
@@ -194,6 +197,8 @@ void Room_Start(int32_t index, bool gameStart) {
   }
   CRoom* room = slot.get();
   Set_PlayedRoom(room, index);
+  Room_SetRegion(*room);
+  if (gameStart && GameWindow()) GameWindow()->SetVisible(true);
 
   std::vector<CInstance*> own;
   for (const auto& inst : room->r_instance) own.push_back(inst.get());
@@ -274,6 +279,7 @@ void Run_Loop() {
       if (room && room->r_speed < 1) room->r_speed = 1;
       const int64_t delay = Frame_Delay(room ? room->r_speed : 1, now, frames.fc_last);
       Timer_Wait(delay);
+      SoundLayer().AdvanceTo(Clock().Microseconds());
       frames.Advance(now, delay);
       GameVariables().gv_fps = frames.fc_fps;
       Act_On_Code();
@@ -331,6 +337,9 @@ void Handle_FunctionKeys() {
   if (input.si_lastkey == vk_escape && settings.gs_quitkey) {
     input.si_lastkey = 0;
     New_Room = kRoomEnd;
+  } else if (input.si_lastkey == vk_f4 && settings.gs_fullscreenkey) {
+    input.si_lastkey = 0;
+    Window_SetFullscreen(!WindowState().ws_fullscreen);
   } else if (input.si_lastkey == vk_f5 && settings.gs_savekey) {
     input.si_lastkey = 0;
     Save_Game(Key_SaveFile());

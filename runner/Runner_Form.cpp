@@ -17,6 +17,7 @@ namespace {
 constexpr const char* kHelpFooter = R"(Examples:
   vlrun game.exe                      play a runner with a game appended
   vlrun --headless --steps 100 g.vlg  run 100 steps without a window
+  vlrun --scale 3 --windowed g.vlg    a small game three times its size in a window
 
 Exit status: 0 the game ran, 1 it could not be loaded, 2 wrong command line.)";
 
@@ -56,6 +57,15 @@ int RunnerMain(int argc, char** argv, TWindowedServices windowed) {
   app.add_option("--seed", seed, "Seed the random generator with N instead of the clock")
       ->check(CLI::Range(0LL, 4294967295LL));
   app.add_flag("--QXTrace", options.ro_trace, "Write the trace log \"Trace.log\" beside the game");
+  app.add_option("--audio-capture", options.ro_audiocapture,
+                 "Write the mixed sound to FILE as a WAV file (44100 Hz, stereo, 16 bits)");
+  int32_t scale = 0;
+  app.add_option("--scale", scale,
+                 "Show the room N times its size in the window, in place of the game's scale")
+      ->check(CLI::Range(1, 16));
+  bool fullscreen = false, inWindow = false;
+  auto* fullOption = app.add_flag("--fullscreen", fullscreen, "Start in full screen, whatever the game says");
+  app.add_flag("--windowed", inWindow, "Start in a window, whatever the game says")->excludes(fullOption);
   bool listFunctions = false;
   app.add_flag("--list-functions", listFunctions,
                "Print the built-in function names in table order and exit");
@@ -72,6 +82,8 @@ int RunnerMain(int argc, char** argv, TWindowedServices windowed) {
   }
   if (steps >= 0) options.ro_steps = steps;
   if (seed >= 0) options.ro_seed = uint32_t(seed);
+  if (scale > 0) options.ro_scale = scale;
+  if (fullscreen || inWindow) options.ro_fullscreen = fullscreen;
   options.ro_exepath = game.empty() ? ExecutablePath() : std::filesystem::absolute(game).string();
 
   std::unique_ptr<TServices> services = options.ro_headless ? CreateHeadlessServices() : windowed();
@@ -91,6 +103,7 @@ int RunnerMain(int argc, char** argv, TWindowedServices windowed) {
     Dialogs().ShowMessage("Failed to create temp dir. This can cause serious problems with sounds, etc.");
 
   const int status = RunGame(runner);
+  Display().RestoreMode();
   RemoveTempFolder(runner.rn_tempfolder);
   loadWindow.reset();
   Reset_Runner();

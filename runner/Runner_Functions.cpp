@@ -1,6 +1,7 @@
 #include "runner/Runner_Functions.h"
 
 #include "datastructures/Function_Data_Structures.h"
+#include "graphics/Function_Window.h"
 #include "library/File_Binary.h"
 #include "library/File_System.h"
 #include "library/File_Text.h"
@@ -10,6 +11,7 @@
 #include "library/Include_File.h"
 #include "library/Ini_File.h"
 #include "script/Code_Function.h"
+#include "sound/Function_Sound.h"
 #include "world/Function_Event.h"
 #include "world/Function_Interaction.h"
 #include "world/Function_TimeLine.h"
@@ -35,6 +37,8 @@ void RegisterBuiltinFunctions() {
   Register_Function_Game();
   Register_Function_TimeLine();
   Register_Function_DataStructures();
+  Register_Function_Sound();
+  Register_Function_Window();
 }
 
 void ListBuiltinFunctions() {

@@ -12,7 +12,7 @@ namespace {
 CImageShapes Shapes;
 
 RSpritePlace PlaceOf(const RMaskPlace& place) {
-  const RRect& b = place.mp_bbox;
+  const RBounds& b = place.mp_bbox;
   return {place.mp_image,  {b.left, b.top, b.right, b.bottom},
           place.mp_x,      place.mp_y,
           place.mp_xscale, place.mp_yscale,

@@ -4,6 +4,7 @@
 #include "data/Game_File.h"
 #include "data/Sprite_Class.h"
 #include "data/Support_Stream.h"
+#include "graphics/Graphics_Window.h"
 #include "library/Include_File.h"
 #include "library/Support_Random.h"
 #include "platform/Platform.h"
@@ -16,6 +17,8 @@
 #include "script/Script_Class.h"
 #include "script/Trigger_Class.h"
 #include "script/Variable_Class.h"
+#include "sound/Sound_Class.h"
+#include "sound/Sound_Play.h"
 #include "world/Constant_Define.h"
 #include "world/Object_Class.h"
 #include "world/TimeLine_Class.h"
@@ -281,11 +284,6 @@ bool Load_GameFile() {
 
 namespace {
 
-// Steps whose subsystems are not part of the runner yet.
-bool NothingToPrepare() {
-  return true;
-}
-
 bool CompileObjects() {
   return Objects().CompileAll();
 }
@@ -318,13 +316,30 @@ constexpr RPrepareStep kPrepareSteps[] = {
     {62, "Compiling scripts", CompileScripts, "Failed to compile the scripts."},
     {70, "Compiling time line actions", CompileTimeLines, "Failed to compile the actions in the time lines."},
     {72, "Compiling object actions", CompileObjects, "Failed to compile the actions in the objects."},
-    {80, "Preparing sounds", NothingToPrepare, "Failed to prepare the sounds."},
+    {80, "Preparing sounds", PrepareSounds, "Failed to prepare the sounds."},
     {90, "Preparing graphics", Init_Graphics, nullptr},
 };
 
 int32_t Pick(int32_t code, std::initializer_list<int32_t> values) {
   if (code < 1 || code > int32_t(values.size())) return 0;
   return values.begin()[code - 1];
+}
+
+// The game window from the settings, in their fixed order; the command line may override the scale
+// and full screen.
+void Init_GameWindow() {
+  const RGameSettings& settings = GameData().gd_settings;
+  const RRunOptions& options = Runner().rn_options;
+  Window_Create();
+  Window_SetRegionSize(8, 8, true);
+  WindowState().ws_scale = options.ro_scale ? double(*options.ro_scale) : settings.gs_scaling / 100.0;
+  Window_SetSizeable(settings.gs_sizeable);
+  GameWindow()->SetStayOnTop(settings.gs_stayontop);
+  WindowState().ws_colour = uint32_t(settings.gs_windowcolor);
+  Window_SetShowBorder(!settings.gs_noborder);
+  Window_SetShowIcons(!settings.gs_nobuttons);
+  Window_SetFullscreen(options.ro_fullscreen.value_or(settings.gs_fullscreen));
+  GameWindow()->SetCursor(settings.gs_showcursor ? 0 : -1);
 }
 
 } // namespace
@@ -374,6 +389,7 @@ bool Init_Graphics() {
     change = true;
   }
   if (change) Display().SetMode(wanted);
+  Init_GameWindow();
   Trace("Init_Graphics :: GR_D3D_Init");
   Trace("Init_Graphics :: Background_InitTextures");
   Backgrounds().InitTextures();
@@ -386,7 +402,11 @@ bool Init_Graphics() {
 }
 
 void Finish_Game() {
-  // Graphics and sound are released here as those subsystems arrive.
+  // Graphics are released here as that subsystem arrives.
+  SoundLayer().AdvanceTo(Clock().Microseconds());
+  SoundLayer().SetCapture(nullptr);
+  Runner().rn_capture.reset();
+  FinishSounds();
   IncludedFiles().RemoveAll();
 }
 
@@ -396,8 +416,17 @@ bool Play_Game() {
   variables.gv_tempdirectory = Runner().rn_tempfolder;
   variables.gv_programdirectory = fs::path(Runner().rn_options.ro_exepath).parent_path().string();
   variables.gv_debugmode = GameData().gd_debug;
-  if (!Prepare_Game()) return false;
   const RRunOptions& options = Runner().rn_options;
+  if (!options.ro_audiocapture.empty()) {
+    auto capture = std::make_unique<CWaveCapture>();
+    if (capture->Open(options.ro_audiocapture)) {
+      SoundLayer().SetCapture(capture.get());
+      Runner().rn_capture = std::move(capture);
+    } else {
+      std::fprintf(stderr, "vlrun: cannot write the audio capture %s\n", options.ro_audiocapture.c_str());
+    }
+  }
+  if (!Prepare_Game()) return false;
   SetStartSeed(options.ro_seed);
   RunState().rs_steplimit = options.ro_steps;
   Run_Game();

@@ -3,6 +3,7 @@
 // everything before the first step and tearing it down at the end.
 
 #include "platform/Platform.h"
+#include "sound/Sound_Capture.h"
 
 #include <cstdint>
 #include <memory>
@@ -18,9 +19,12 @@ struct RGameSettings;
 struct RRunOptions {
   std::string ro_exepath; // the executable that carries the game (GAME, or vlrun itself)
   bool ro_headless = false;
-  std::optional<int64_t> ro_steps; // end the game after this many steps
-  std::optional<uint32_t> ro_seed; // random seed in place of the clock
-  bool ro_trace = false;           // "--QXTrace" given
+  std::optional<int64_t> ro_steps;   // end the game after this many steps
+  std::optional<uint32_t> ro_seed;   // random seed in place of the clock
+  bool ro_trace = false;             // "--QXTrace" given
+  std::optional<int32_t> ro_scale;   // window scale in place of the settings'
+  std::optional<bool> ro_fullscreen; // full screen or windowed in place of the settings'
+  std::string ro_audiocapture;       // write the mixed sound to this WAV file
 };
 
 // Process-wide start-up state.
@@ -29,8 +33,9 @@ struct RRunner {
   RLoadLayout rn_loadlayout;
   RRunOptions rn_options;
   bool rn_trace = false;
-  std::string rn_tempfolder; // empty when it could not be created
-  bool rn_corrupt = false;   // the game data failed its checksum: the program ends silently
+  std::string rn_tempfolder;                // empty when it could not be created
+  bool rn_corrupt = false;                  // the game data failed its checksum: the program ends silently
+  std::unique_ptr<CWaveCapture> rn_capture; // --audio-capture
 };
 RRunner& Runner();
 

@@ -2,6 +2,7 @@
 
 #include "data/Data_State.h"
 #include "datastructures/DS_State.h"
+#include "graphics/Graphics_Window.h"
 #include "library/Library_State.h"
 #include "platform/Platform.h"
 #include "runner/Event_Main.h"
@@ -15,6 +16,7 @@
 #include "runner/Runner_Load.h"
 #include "script/Script_State.h"
 #include "sound/Sound_Class.h"
+#include "sound/Sound_Play.h"
 #include "sound/Sound_State.h"
 #include "world/Game_Names.h"
 #include "world/Room_Class.h"
@@ -37,9 +39,11 @@ void Wire_Runner(TServices& services) {
   SetSpriteShapes(&ImageShapes());
   SetBackgroundSizes(&ImageShapes());
   SetSoundFinder([](std::string_view name) { return Sounds().Find(name); });
+  SetSoundTrace(Trace);
 }
 
 void Unwire_Runner() {
+  SetSoundTrace(nullptr);
   SetSoundFinder(nullptr);
   SetBackgroundSizes(nullptr);
   SetSpriteShapes(nullptr);
@@ -58,6 +62,7 @@ void Reset_Runner() {
   ResetDataStructureState();
   ResetWorldState();
   ResetSoundState();
+  ResetWindowState();
   Build_EventLists(); // of no objects: empty
   RunState() = RRunState();
   StepInput() = RStepInput();

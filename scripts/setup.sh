@@ -7,6 +7,7 @@ packages=(
   zlib1g-dev libpng-dev libjpeg-dev libgif-dev
   libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri
   libfreetype-dev libfontconfig-dev fonts-dejavu-core libffi-dev
+  libsndfile1-dev libspeexdsp-dev libfluidsynth-dev timgm6mb-soundfont
   nlohmann-json3-dev libfmt-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev lua5.4

@@ -1,6 +1,6 @@
 #pragma once
-// CSound: a sound resource, the file's bytes as the game carries them with how to play them; and
-// the table of sound resources. Playback is not part of the runner yet: records are kept as read.
+// CSound: a sound resource, the file's bytes as the game carries them with how to play them, and
+// its sample in the playback layer; and the table of sound resources.
 
 #include "data/Resource_Table.h"
 #include "data/Support_Stream.h"
@@ -16,9 +16,21 @@ public:
   static constexpr int32_t kVersion = 800;
   enum : int32_t { kNormal = 0, kBackground = 1, kThreeD = 2, kMultimedia = 3 };
 
-  void Clear() { *this = CSound(); }
+  // Frees the sample and the data.
+  void Clear();
   // False on a wrong record version.
   bool LoadFromStream(CStream& stream);
+  // The whole file as the sound's data; false when it does not exist.
+  bool LoadFromFile(const std::string& file, int32_t kind, bool preload);
+  // Restores the sound when it is preloaded.
+  void Prepare();
+  // Loads the sound into the playback layer; a multimedia sound is written to a temporary file
+  // first and plays from there.
+  void Restore();
+  // Frees the sample; the data stays for a later Restore.
+  void Discard();
+  // The sample, restored first when the sound was not loaded yet; -1 when it cannot be.
+  int32_t GetSoundId();
 
   int32_t s_kind = -1;
   std::string s_extension;          // with its dot
@@ -39,5 +51,11 @@ public:
 };
 
 CSoundTable& Sounds();
+
+// Readies the playback layer when the game has sounds (global volume 1), then prepares every
+// sound in index order.
+bool PrepareSounds();
+// Frees every sound's sample and shuts the playback layer down.
+void FinishSounds();
 
 } // namespace vl

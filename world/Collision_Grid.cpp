@@ -18,7 +18,7 @@ void CCollisionGrid::Build(const std::vector<CInstance*>& list) {
   int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN, extent = 0, shaped = 0;
   for (const CInstance* inst : list) {
     if (!inst->HasShape()) continue;
-    const RRect& b = inst->i_bbox;
+    const RBounds& b = inst->i_bbox;
     left = std::min<int64_t>(left, std::min(b.left, b.right));
     right = std::max<int64_t>(right, std::max(b.left, b.right));
     top = std::min<int64_t>(top, std::min(b.top, b.bottom));
@@ -57,7 +57,7 @@ void CCollisionGrid::Sync(const std::vector<CInstance*>& list) {
   }
 }
 
-void CCollisionGrid::Span(const RRect& box, int32_t& x0, int32_t& y0, int32_t& x1, int32_t& y1) const {
+void CCollisionGrid::Span(const RBounds& box, int32_t& x0, int32_t& y0, int32_t& x1, int32_t& y1) const {
   auto cell = [&](int32_t v, int64_t origin, int32_t count) {
     return int32_t(std::clamp<int64_t>((int64_t(v) >> g_shift) - origin, 0, count - 1));
   };
@@ -105,7 +105,7 @@ void CCollisionGrid::Moved(const CInstance& inst, int32_t position) {
   Insert(position, place);
 }
 
-void CCollisionGrid::Candidates(const RRect& box, int32_t from, int32_t to, std::vector<int32_t>& out) {
+void CCollisionGrid::Candidates(const RBounds& box, int32_t from, int32_t to, std::vector<int32_t>& out) {
   out.clear();
   to = std::min(to, Synced());
   if (from >= to) return;

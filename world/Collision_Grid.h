@@ -20,7 +20,7 @@ public:
   void Moved(const CInstance& inst, int32_t position);
   // The positions in [from, to) of the instances whose boxes may meet box (every one that does),
   // ascending. Sync first.
-  void Candidates(const RRect& box, int32_t from, int32_t to, std::vector<int32_t>& out);
+  void Candidates(const RBounds& box, int32_t from, int32_t to, std::vector<int32_t>& out);
   int32_t Synced() const { return int32_t(g_place.size()); }
 
 private:
@@ -31,7 +31,7 @@ private:
   };
 
   RPlace PlaceOf(const CInstance& inst) const;
-  void Span(const RRect& box, int32_t& x0, int32_t& y0, int32_t& x1, int32_t& y1) const;
+  void Span(const RBounds& box, int32_t& x0, int32_t& y0, int32_t& x1, int32_t& y1) const;
   void Insert(int32_t position, const RPlace& place);
   void Remove(int32_t position, const RPlace& place);
   std::vector<int32_t>& Cell(int32_t x, int32_t y) { return g_cells[size_t(y) * size_t(g_nx) + size_t(x)]; }

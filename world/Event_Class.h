@@ -63,7 +63,7 @@ enum : int32_t {
 // Key numbers 0 and 1 of keyboard events: no key, any key.
 enum : int32_t { vk_nokey = 0, vk_anykey = 1 };
 // Keys with a meaning of their own to the runner, as the platform's virtual-key codes.
-enum : int32_t { vk_escape = 27, vk_f5 = 116, vk_f6 = 117 };
+enum : int32_t { vk_escape = 27, vk_f4 = 115, vk_f5 = 116, vk_f6 = 117 };
 
 class CEvent {
 public:

@@ -274,7 +274,7 @@ void CInstance::Update_DirectionSpeed() {
 }
 
 void CInstance::Update_BBox() {
-  const RRect before = i_bbox;
+  const RBounds before = i_bbox;
   ComputeBBox();
   if (BoxWatch && (before.left != i_bbox.left || before.top != i_bbox.top || before.right != i_bbox.right ||
                    before.bottom != i_bbox.bottom))
@@ -288,7 +288,7 @@ void CInstance::ComputeBBox() {
     i_bbox = {kNoBox, kNoBox, kNoBox, kNoBox};
     return;
   }
-  const RRect& b = shape.ss_bbox;
+  const RBounds& b = shape.ss_bbox;
   const double ox = shape.ss_xorigin, oy = shape.ss_yorigin;
   const double sx = i_imagescalex, sy = i_imagescaley;
   if (i_imageangle == 0) {
@@ -478,7 +478,7 @@ bool CInstance::Collision_Ellipse(bool prec, double x1, double y1, double x2, do
   auto inside = [&](double px, double py) {
     return (px - cx) * (px - cx) / (rx * rx) + (py - cy) * (py - cy) / (ry * ry) <= 1;
   };
-  const RRect& b = i_bbox;
+  const RBounds& b = i_bbox;
   const bool xout = cx < b.left || cx > b.right;
   const bool yout = cy < b.top || cy > b.bottom;
   if (xout && yout && !inside(b.left, b.top) && !inside(b.right, b.top) && !inside(b.left, b.bottom) &&
@@ -491,7 +491,7 @@ bool CInstance::Collision_Ellipse(bool prec, double x1, double y1, double x2, do
 
 bool CInstance::Collision_Line(bool prec, double x1, double y1, double x2, double y2) const {
   if (i_marked || !HasShape()) return false;
-  const RRect& b = i_bbox;
+  const RBounds& b = i_bbox;
   const double left = b.left, right = b.right + 1.0, top = b.top, bottom = b.bottom + 1.0;
   if (!(std::min(x1, x2) < right && std::max(x1, x2) >= left && std::min(y1, y2) < bottom &&
         std::max(y1, y2) >= top))
@@ -512,7 +512,7 @@ bool CInstance::Collision_Line(bool prec, double x1, double y1, double x2, doubl
 
 bool CInstance::Collision_Instance(const CInstance& other, bool prec) const {
   if (&other == this || i_marked || other.i_marked || !HasShape() || !other.HasShape()) return false;
-  const RRect &a = i_bbox, &b = other.i_bbox;
+  const RBounds &a = i_bbox, &b = other.i_bbox;
   if (!(b.left < a.right + 1 && a.left < b.right + 1 && b.top < a.bottom + 1 && a.top < b.bottom + 1))
     return false;
   if (!prec) return true;

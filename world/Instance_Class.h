@@ -111,7 +111,7 @@ public:
   double i_gravitydir = 270;
   double i_gravity = 0;
   double i_hspeed = 0, i_vspeed = 0;
-  RRect i_bbox{kNoBox, kNoBox, kNoBox, kNoBox};
+  RBounds i_bbox{kNoBox, kNoBox, kNoBox, kNoBox};
   bool i_visible = true;
   bool i_solid = false;
   bool i_persistent = false;

@@ -7,7 +7,7 @@
 
 namespace vl {
 
-struct RRect {
+struct RBounds {
   int32_t left = 0;
   int32_t top = 0;
   int32_t right = 0;
@@ -16,7 +16,7 @@ struct RRect {
 
 struct RSpriteShape {
   int32_t ss_images = 0;
-  RRect ss_bbox; // the sprite's own bounding box, inclusive
+  RBounds ss_bbox; // the sprite's own bounding box, inclusive
   int32_t ss_xorigin = 0;
   int32_t ss_yorigin = 0;
   int32_t ss_width = 0;
@@ -27,7 +27,7 @@ struct RSpriteShape {
 struct RMaskPlace {
   int32_t mp_sprite = -1;
   int32_t mp_image = 0;
-  RRect mp_bbox;
+  RBounds mp_bbox;
   int32_t mp_x = 0;
   int32_t mp_y = 0;
   double mp_xscale = 1;

@@ -386,5 +386,30 @@ TEST_F(GameRun, GameWithEverySectionLoadsAndRuns) {
   EXPECT_FALSE(std::filesystem::exists(dir.Path() / "removed.txt"));
 }
 
+// The window takes the room's size times the scale, centred on the 1024 x 768 screen; --scale and
+// --fullscreen / --windowed override what the game says.
+TEST_F(GameRun, WindowFollowsTheRoomAndTheCommandLine) {
+  const std::string project = R"j({
+    "settings": {"scaling": 200, "fullscreen": true},
+    "objects": [{"name": "obj", "events": [{"type": "step", "actions": [{"code":
+      "show_debug_message(string(window_get_fullscreen()) + ' ' + string(window_get_x()) + ' ' + string(window_get_y()) + ' ' + string(window_get_width()) + ' ' + string(window_get_height()) + ' ' + string(window_get_region_scale()))"}]}]}],
+    "rooms": [{"name": "rm", "width": 160, "height": 120, "instances": [{"x": 0, "y": 0, "object": "obj"}]}]
+  })j";
+  struct RCase {
+    const char* options;
+    const char* line;
+  } cases[] = {
+      {"--steps 1", "1 0 0 1024 768 2"},
+      {"--steps 1 --windowed", "0 352 264 320 240 2"},
+      {"--steps 1 --windowed --scale 3", "0 272 204 480 360 3"},
+  };
+  for (const RCase& c : cases) {
+    const RProcessResult r = Play(project, c.options);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Lines(r.out), RLines{c.line}) << c.options;
+  }
+  EXPECT_EQ(Play(project, "--fullscreen --windowed").status, 2);
+}
+
 } // namespace
 } // namespace vl::test

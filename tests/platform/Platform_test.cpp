@@ -85,6 +85,11 @@ TEST(HeadlessPlatform, VirtualClockAndDefaultAnswers) {
   EXPECT_EQ(mode.bits, 32);
 }
 
+TEST(Display, DesktopDepthCountsTwentyFourBitsAsThirtyTwo) {
+  const int32_t cases[][2] = {{8, 8}, {15, 15}, {16, 16}, {24, 32}, {30, 32}, {32, 32}};
+  for (const auto& c : cases) EXPECT_EQ(DesktopDepth(c[0]), c[1]) << c[0];
+}
+
 // Every service is there, so that nothing above has to ask.
 TEST(HeadlessPlatform, EveryServicePresentAndInstalledByDefault) {
   auto services = CreateHeadlessServices();

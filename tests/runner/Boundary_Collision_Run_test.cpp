@@ -16,7 +16,7 @@ namespace {
 class CSquare final : public CSpriteShapes {
 public:
   bool Shape(int32_t sprite, RSpriteShape& shape) const override {
-    shape = RSpriteShape{1, RRect{0, 0, 15, 15}, 0, 0};
+    shape = RSpriteShape{1, RBounds{0, 0, 15, 15}, 0, 0};
     return sprite == 0;
   }
   bool MaskPoint(const RMaskPlace&, int32_t, int32_t) const override { return true; }

@@ -1,6 +1,7 @@
 // The step and the loop: frame timing on a virtual clock, alarms, keys, animation, and the
 // persistent-instance and persistent-room rules of entering and leaving rooms.
 #include "data/Game_File.h"
+#include "graphics/Graphics_Window.h"
 #include "runner/IO_Main.h"
 #include "runner/Run_Clock.h"
 #include "runner/Run_Main.h"
@@ -142,6 +143,33 @@ TEST_F(Step, EscEndsTheGameWithRoomEndBeforeGameEnd) {
   EXPECT_FALSE(RunState().rs_running);
   Game_End();
   EXPECT_EQ(Trace(), "step step room end room end game end game end");
+}
+
+// F4 switches full screen when the settings let it; a resize message makes the window remember the
+// client area the user dragged it to.
+TEST_F(Step, F4SwitchesFullScreenAndResizingIsRemembered) {
+  Room();
+  Compile();
+  RunState().rs_running = true;
+  Game_Start();
+  Window_Create();
+  GameData().gd_settings.gs_fullscreenkey = true;
+  for (const bool expected : {true, false}) {
+    StepInput().si_lastkey = 115;
+    Run_Step();
+    EXPECT_EQ(WindowState().ws_fullscreen, expected);
+    EXPECT_EQ(StepInput().si_lastkey, 0);
+  }
+  GameData().gd_settings.gs_fullscreenkey = false;
+  StepInput().si_lastkey = 115;
+  Run_Step();
+  EXPECT_FALSE(WindowState().ws_fullscreen);
+
+  GameWindow()->SetClientRect({10, 20, 900, 700});
+  platform.pending = {REvent{EEventKind::Resized}};
+  IO_Pump();
+  EXPECT_EQ(WindowState().ws_client.w, 900);
+  EXPECT_EQ(WindowState().ws_client.y, 20);
 }
 
 // Window messages reach the input state between steps: a key pressed and released before the next

@@ -1,4 +1,5 @@
 #include "data/Game_File.h"
+#include "graphics/Graphics_Window.h"
 #include "runner/Runner_Load.h"
 #include "runner/Runner_Wiring.h"
 #include "tests/support/Test_Platform.h"
@@ -282,7 +283,7 @@ TEST_F(RunnerPrepare, RunsEveryStepInOrderAndClosesTheWindow) {
 }
 
 TEST_F(RunnerPrepare, DisplayDepthQuestion) {
-  platform.mode.bits = 24;
+  platform.mode.bits = 8;
   platform.answer = true;
   ASSERT_TRUE(Prepare_Game());
   ASSERT_EQ(platform.questions.size(), 1u);
@@ -314,6 +315,32 @@ TEST_F(RunnerPrepare, DisplayModeFromTheSettings) {
   EXPECT_EQ(m.height, 600);
   EXPECT_EQ(m.bits, 32);
   EXPECT_EQ(m.frequency, 0);
+}
+
+TEST_F(RunnerPrepare, GameWindowFromTheSettingsAndTheCommandLine) {
+  RGameSettings& s = GameData().gd_settings;
+  s.gs_scaling = 200;
+  s.gs_noborder = true;
+  s.gs_windowcolor = 0x123456;
+  s.gs_fullscreen = true;
+  ASSERT_TRUE(Prepare_Game());
+  const RWindowState& w = WindowState();
+  EXPECT_EQ(w.ws_regionw, 8);
+  EXPECT_EQ(w.ws_scale, 2);
+  EXPECT_FALSE(w.ws_showborder);
+  EXPECT_EQ(w.ws_colour, 0x123456u);
+  EXPECT_TRUE(w.ws_fullscreen);
+  ASSERT_NE(GameWindow(), nullptr);
+  EXPECT_FALSE(GameWindow()->Visible()); // shown when the first room starts
+
+  ResetWindowState();
+  Runner().rn_options.ro_scale = 3;
+  Runner().rn_options.ro_fullscreen = false;
+  ASSERT_TRUE(Prepare_Game());
+  EXPECT_EQ(WindowState().ws_scale, 3);
+  EXPECT_FALSE(WindowState().ws_fullscreen);
+  Window_SetSize(1, 1);
+  EXPECT_EQ(Window_Client().w, 24); // the 8 x 8 region at scale 3
 }
 
 TEST(Trace, SwitchFromEnvironmentOrArgument) {

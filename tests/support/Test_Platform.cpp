@@ -70,6 +70,8 @@ public:
     m_p.modeChanges.push_back(wanted);
     return true;
   }
+  bool TestMode(const RDisplayMode&) override { return true; }
+  void RestoreMode() override {}
 
 private:
   TTestPlatform& m_p;

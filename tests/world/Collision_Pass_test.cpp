@@ -40,7 +40,7 @@ class Collisions : public testing::Test {
 protected:
   void SetUp() override {
     test::ResetWorld();
-    sprites.t_sprites[0] = RSpriteShape{1, RRect{0, 0, 15, 15}, 0, 0}; // 16 x 16 from its position
+    sprites.t_sprites[0] = RSpriteShape{1, RBounds{0, 0, 15, 15}, 0, 0}; // 16 x 16 from its position
     SetSpriteShapes(&sprites);
     SetPlayHost(&host);
     PlayState().ps_room = &room;
@@ -198,8 +198,8 @@ TEST_F(Collisions, SolidOnAPathGoesBackAlongThePath) {
 class CHoleyMasks final : public CSpriteShapes {
 public:
   bool Shape(int32_t sprite, RSpriteShape& shape) const override {
-    if (sprite == 0) shape = RSpriteShape{1, RRect{0, 0, 11, 11}, 0, 0};
-    if (sprite == 1) shape = RSpriteShape{1, RRect{0, 0, 23, 7}, 12, 4};
+    if (sprite == 0) shape = RSpriteShape{1, RBounds{0, 0, 11, 11}, 0, 0};
+    if (sprite == 1) shape = RSpriteShape{1, RBounds{0, 0, 23, 7}, 12, 4};
     return sprite == 0 || sprite == 1;
   }
   bool MaskPoint(const RMaskPlace&, int32_t, int32_t) const override { return true; }

@@ -20,7 +20,7 @@ protected:
 
   // A sprite of images w x h with origin (ox, oy) and the full image as bounding box.
   void Sprite(int32_t index, int32_t images, int32_t w, int32_t h, int32_t ox = 0, int32_t oy = 0) {
-    sprites.t_sprites[index] = RSpriteShape{images, RRect{0, 0, w - 1, h - 1}, ox, oy};
+    sprites.t_sprites[index] = RSpriteShape{images, RBounds{0, 0, w - 1, h - 1}, ox, oy};
   }
   // A path from the given points, open and straight.
   int32_t Path(std::vector<std::pair<double, double>> points, bool closed = false) {
