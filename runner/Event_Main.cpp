@@ -3,9 +3,12 @@
 #include "runner/Event_Action.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
+#include "world/Run_Handle_Collision.h"
+#include "world/TimeLine_Class.h"
 #include "world/World_Report.h"
 #include "world/World_Run.h"
 
+#include <memory>
 #include <vector>
 
 namespace vl {
@@ -38,6 +41,22 @@ void Perform_Found(CInstance* inst, CInstance* other, const CEvent& event, int32
   current = saved;
 }
 
+void Perform_Moment(CInstance* inst, CInstance* other, int32_t timeline, int32_t moment) {
+  if (New_Room != kRoomNone) return;
+  const CTimeLine* line = TimeLines().Get(timeline);
+  if (!line || moment < 0 || moment >= line->Count()) return;
+  const CTimeLine::RMoment& found = line->s_moments[size_t(moment)];
+  // Held while it runs: its actions may delete the moment or the time line.
+  const std::shared_ptr<CEvent> event = found.m_event;
+  RCurrentEvent& current = CurrentEvent();
+  const RCurrentEvent saved = current;
+  current.event_object = timeline;
+  current.event_type = kTimeLineEvent;
+  current.event_number = found.m_step;
+  Run_Actions(*event, inst, other);
+  current = saved;
+}
+
 void Perform_Event_All(int32_t type, int32_t number) {
   CRoom* room = PlayState().ps_room;
   if (New_Room != kRoomNone || !room) return;
@@ -65,6 +84,7 @@ void Build_EventLists() {
         if (const CObject* object = objects.Get(o); object && object->GetEventRecursive(type, number))
           lists[size_t(number)].push_back(o);
   }
+  Build_CollisionPairs();
 }
 
 const std::vector<int32_t>& EventList(int32_t type, int32_t number) {

@@ -19,6 +19,10 @@ void Perform_Event_Object(CInstance* inst, CInstance* other, int32_t object, int
 // would; for loops that perform one event for many instances of one object.
 void Perform_Found(CInstance* inst, CInstance* other, const CEvent& event, int32_t owner, int32_t type,
                    int32_t number);
+// The moment's event of a time line for inst, as Perform_Event_Object would run an object's event;
+// the current event is (time line, time-line type, the moment's step). Nothing when a room change
+// is pending or the time line has no such moment.
+void Perform_Moment(CInstance* inst, CInstance* other, int32_t timeline, int32_t moment);
 // For every unmarked instance of the room being played, in room order, as self and other.
 void Perform_Event_All(int32_t type, int32_t number);
 // The event an instance of object reacts to, and the object in the chain that owns it.
@@ -27,8 +31,8 @@ CEvent* Find_Event(int32_t object, int32_t type, int32_t number, int32_t* owner)
 // Event numbers dispatched by the step for each type: 0 to this bound (-1: none).
 constexpr std::array<int32_t, kEventTypes> kEventListBound = {0,   0,   12, 16,  -1,  128,
                                                               128, 128, 0,  128, 128, -1};
-// Per event type and number, the objects that have the event themselves or by inheritance; built
-// when the game starts.
+// Per event type and number, the objects that have the event themselves or by inheritance, and the
+// collision pairs; built when the game starts.
 void Build_EventLists();
 const std::vector<int32_t>& EventList(int32_t type, int32_t number);
 // The instances of object in the played room as they are now: events may add instances to the
@@ -36,12 +40,12 @@ const std::vector<int32_t>& EventList(int32_t type, int32_t number);
 std::vector<CInstance*> InstancesOf(int32_t object);
 // The event for every unmarked instance of every object in its list, each as self and other.
 void Dispatch(int32_t type, int32_t number);
-// The mouse event number for the unmarked instances of its list that pass test.
+// The event for the unmarked instances of its list that pass test, each tested just before.
 template <typename Test>
-void DispatchWhere(int32_t number, Test test) {
-  for (int32_t object : EventList(ev_mouse, number))
+void DispatchWhere(int32_t type, int32_t number, Test test) {
+  for (int32_t object : EventList(type, number))
     for (CInstance* inst : InstancesOf(object))
-      if (!inst->i_marked && test(*inst)) Perform_Event(inst, inst, ev_mouse, number);
+      if (!inst->i_marked && test(*inst)) Perform_Event(inst, inst, type, number);
 }
 
 } // namespace vl

@@ -144,24 +144,26 @@ void Handle_Mouse() {
   for (int32_t button = 1; button <= 3; ++button) {
     if (!held[button]) continue;
     any = true;
-    DispatchWhere(ev_left_button + button - 1, UnderMouse);
+    DispatchWhere(ev_mouse, ev_left_button + button - 1, UnderMouse);
     Dispatch(ev_mouse, ev_global_left_button + button - 1);
   }
-  if (!any) DispatchWhere(ev_no_button, UnderMouse);
+  if (!any) DispatchWhere(ev_mouse, ev_no_button, UnderMouse);
   for (int32_t button = 1; button <= 3; ++button) {
     if (!input.si_buttonpressed[size_t(button)]) continue;
-    DispatchWhere(ev_left_press + button - 1, UnderMouse);
+    DispatchWhere(ev_mouse, ev_left_press + button - 1, UnderMouse);
     Dispatch(ev_mouse, ev_global_press);
     Dispatch(ev_mouse, ev_global_left_press + button - 1);
   }
   for (int32_t button = 1; button <= 3; ++button) {
     if (!input.si_buttonreleased[size_t(button)]) continue;
-    DispatchWhere(ev_left_release + button - 1, UnderMouse);
+    DispatchWhere(ev_mouse, ev_left_release + button - 1, UnderMouse);
     Dispatch(ev_mouse, ev_global_release);
     Dispatch(ev_mouse, ev_global_left_release + button - 1);
   }
-  DispatchWhere(ev_mouse_enter, [](const CInstance& i) { return UnderMouse(i) && !UnderPreviousMouse(i); });
-  DispatchWhere(ev_mouse_leave, [](const CInstance& i) { return !UnderMouse(i) && UnderPreviousMouse(i); });
+  DispatchWhere(ev_mouse, ev_mouse_enter,
+                [](const CInstance& i) { return UnderMouse(i) && !UnderPreviousMouse(i); });
+  DispatchWhere(ev_mouse, ev_mouse_leave,
+                [](const CInstance& i) { return !UnderMouse(i) && UnderPreviousMouse(i); });
   if (input.si_wheelup) Dispatch(ev_mouse, ev_mouse_wheel_up);
   if (input.si_wheeldown) Dispatch(ev_mouse, ev_mouse_wheel_down);
   input.si_mousexprev = input.si_mousex;

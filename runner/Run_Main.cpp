@@ -19,6 +19,8 @@
 #include "sound/Sound_Play.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
+#include "world/Run_Handle_Collision.h"
+#include "world/TimeLine_Class.h"
 #include "world/Trigger_Step.h"
 #include "world/Variable_World.h"
 #include "world/World_Run.h"
@@ -330,7 +332,8 @@ void Run_Step() {
   }
   Handle_Step(ev_step_begin);
   if (Pending()) return;
-  // Time lines run here once they exist.
+  Handle_TimeLines();
+  if (Pending()) return;
   Handle_Alarms();
   if (Pending()) return;
   Handle_Keyboard();
@@ -341,7 +344,9 @@ void Run_Step() {
   Handle_Step(ev_step_normal);
   if (Pending()) return;
   Move_Instances();
-  // Boundary and collision events come here once they exist.
+  Handle_Boundaries();
+  if (Pending()) return;
+  Handle_Collisions();
   if (Pending()) return;
   Handle_Step(ev_step_end);
   if (Pending()) return;
@@ -388,6 +393,89 @@ void Handle_FunctionKeys() {
 void Handle_Step(int32_t moment) {
   Trigger_Step(moment); // trigger moments are numbered like the step events
   Dispatch(ev_step, moment);
+}
+
+namespace {
+
+// Inside or touching the rectangle, borders included: a shaped instance by its box, any other by
+// its position.
+bool Meets(const CInstance& i, double left, double top, double right, double bottom) {
+  if (!i.HasShape()) return left <= i.i_x && i.i_x <= right && top <= i.i_y && i.i_y <= bottom;
+  return i.i_bbox.right >= left && i.i_bbox.left <= right && i.i_bbox.bottom >= top && i.i_bbox.top <= bottom;
+}
+
+// Wholly inside the rectangle, borders included; an instance without a shape as for Meets.
+bool Within(const CInstance& i, double left, double top, double right, double bottom) {
+  if (!i.HasShape()) return Meets(i, left, top, right, bottom);
+  return i.i_bbox.left >= left && i.i_bbox.right <= right && i.i_bbox.top >= top && i.i_bbox.bottom <= bottom;
+}
+
+} // namespace
+
+// The tests read the room and its views as they are when each instance is reached: events may
+// resize the room or move the views.
+void Handle_Boundaries() {
+  auto room = [] { return PlayState().ps_room; };
+  DispatchWhere(ev_other, ev_outside,
+                [&](const CInstance& i) { return !Meets(i, 0, 0, room()->r_width, room()->r_height); });
+  DispatchWhere(ev_other, ev_boundary,
+                [&](const CInstance& i) { return !Within(i, 0, 0, room()->r_width, room()->r_height); });
+  for (bool wholly : {false, true})
+    for (int32_t n = 0; n < kRoomViews; ++n) {
+      if (!room()->r_enableviews || !room()->r_view[size_t(n)].visible) continue;
+      DispatchWhere(ev_other, (wholly ? ev_boundary_view0 : ev_outside_view0) + n, [&](const CInstance& i) {
+        const CView& v = room()->r_view[size_t(n)];
+        const double l = v.xview, t = v.yview, r = double(v.xview) + v.wview, b = double(v.yview) + v.hview;
+        return wholly ? !Within(i, l, t, r, b) : !Meets(i, l, t, r, b);
+      });
+    }
+}
+
+namespace {
+
+// The time line an instance still runs after one of its moments, or null when that moment
+// destroyed the instance, gave it another time line or deleted this one.
+const CTimeLine* StillRunning(const CInstance* inst, int32_t index) {
+  return inst->i_marked || inst->i_timelineindex != index ? nullptr : TimeLines().Get(index);
+}
+
+// Moments may add, clear and delete moments and time lines: after each one the time line is looked
+// up again and the next moment is found by its step.
+void Advance_TimeLine(CInstance* inst) {
+  const int32_t index = inst->i_timelineindex;
+  const CTimeLine* line = TimeLines().Get(index);
+  const double speed = inst->i_timelinespeed;
+  if (inst->i_marked || !line || line->Count() == 0 || !inst->i_timelinerunning || speed == 0) return;
+  const double old = inst->i_timelineposition, now = old + speed;
+  inst->i_timelineposition = now;
+  if (speed > 0) {
+    // The moments with old <= step < now, ascending.
+    for (int32_t at = line->FindLarger(old);
+         at >= 0 && at < line->Count() && line->s_moments[size_t(at)].m_step < now;) {
+      const int32_t step = line->s_moments[size_t(at)].m_step;
+      Perform_Moment(inst, inst, index, at);
+      if (!(line = StillRunning(inst, index))) return;
+      at = line->FindLarger(double(step) + 1);
+    }
+    if (inst->i_timelineloop && line->Count() > 0 && line->s_moments.back().m_step < inst->i_timelineposition)
+      inst->i_timelineposition = 0;
+  } else {
+    // The moments with now < step <= old, descending.
+    for (int32_t at = line->FindSmaller(old); at >= 0 && line->s_moments[size_t(at)].m_step > now;) {
+      const int32_t step = line->s_moments[size_t(at)].m_step;
+      Perform_Moment(inst, inst, index, at);
+      if (!(line = StillRunning(inst, index))) return;
+      at = line->FindSmaller(double(step) - 1);
+    }
+    if (inst->i_timelineloop && line->Count() > 0 && inst->i_timelineposition < 0)
+      inst->i_timelineposition = line->s_moments.back().m_step;
+  }
+}
+
+} // namespace
+
+void Handle_TimeLines() {
+  for (CInstance* inst : AllInstances()) Advance_TimeLine(inst);
 }
 
 void Handle_Alarms() {

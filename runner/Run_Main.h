@@ -49,6 +49,11 @@ void Room_Draw();
 
 void Handle_FunctionKeys();
 void Handle_Step(int32_t moment);
+// Advances the time line of every instance that runs one and performs the moments it passes.
+void Handle_TimeLines();
 void Handle_Alarms();
+// The other events outside room and intersect boundary, then outside view and boundary of view for
+// each visible view when views are enabled; each performed in every step its condition holds.
+void Handle_Boundaries();
 
 } // namespace vl

@@ -17,6 +17,7 @@
 #include "sound/Function_Sound.h"
 #include "world/Function_Event.h"
 #include "world/Function_Interaction.h"
+#include "world/Function_TimeLine.h"
 
 #include <cstdio>
 
@@ -39,6 +40,7 @@ void RegisterBuiltinFunctions() {
   Register_Function_FileSystem();
   Register_Function_Program();
   Register_Function_Game();
+  Register_Function_TimeLine();
   Register_Function_DataStructures();
   Register_Function_Sound();
   Register_Function_Window();

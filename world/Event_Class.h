@@ -5,9 +5,9 @@
 #include "world/Action_Class.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace vl {
 
@@ -57,6 +57,8 @@ enum : int32_t {
   ev_animation_end = 7,
   ev_end_of_path = 8,
   ev_close_button = 30,
+  ev_outside_view0 = 40,
+  ev_boundary_view0 = 50,
 };
 // Key numbers 0 and 1 of keyboard events: no key, any key.
 enum : int32_t { vk_nokey = 0, vk_anykey = 1 };
@@ -82,7 +84,9 @@ public:
     return index >= 0 && index < Number() ? &e_actions[size_t(index)] : nullptr;
   }
 
-  std::vector<CAction> e_actions;
+  // A deque: an action appended while the event runs (code adding to a time-line moment that is
+  // being performed) leaves the actions being run where they are.
+  std::deque<CAction> e_actions;
 };
 
 // Names for messages and the debug window.

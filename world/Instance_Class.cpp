@@ -47,7 +47,13 @@ const CPath* FollowedPath(int32_t index) {
   return path && path->i_length > 0 ? path : nullptr;
 }
 
+CBoxWatch* BoxWatch = nullptr;
+
 } // namespace
+
+void SetBoxWatch(CBoxWatch* watch) {
+  BoxWatch = watch;
+}
 
 void CInstance::Create(int32_t id, int32_t objectind, double x, double y) {
   SetObjectIndex(objectind);
@@ -268,6 +274,14 @@ void CInstance::Update_DirectionSpeed() {
 }
 
 void CInstance::Update_BBox() {
+  const RBounds before = i_bbox;
+  ComputeBBox();
+  if (BoxWatch && (before.left != i_bbox.left || before.top != i_bbox.top || before.right != i_bbox.right ||
+                   before.bottom != i_bbox.bottom))
+    BoxWatch->BoxChanged(*this);
+}
+
+void CInstance::ComputeBBox() {
   int32_t sprite;
   RSpriteShape shape;
   if (!ShapeSprite(sprite, shape)) {

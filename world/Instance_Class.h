@@ -12,12 +12,24 @@
 
 namespace vl {
 
+class CInstance;
 class CObject;
 class CStream;
 
 constexpr int32_t kAlarms = 12;
 // The box of an instance without a shape sprite: far outside every room, so it never collides.
 constexpr int32_t kNoBox = -100000;
+
+// Told of every change of an instance's bounding box while installed: the collision pass keeps its
+// broad phase current through it while events move instances.
+class CBoxWatch {
+public:
+  virtual ~CBoxWatch() = default;
+  virtual void BoxChanged(const CInstance& inst) = 0;
+};
+
+// Null: nobody is told.
+void SetBoxWatch(CBoxWatch* watch);
 
 class CInstance {
 public:
@@ -71,6 +83,9 @@ public:
   bool Collision_Ellipse(bool prec, double x1, double y1, double x2, double y2) const;
   bool Collision_Line(bool prec, double x1, double y1, double x2, double y2) const;
   bool Collision_Instance(const CInstance& other, bool prec) const;
+  // Whether the instance has a shape (a sprite or mask sprite, or a box of its own from a saved
+  // game); the others are tested by their position, and never collide.
+  bool HasShape() const;
 
   void Update_BBox();
   void Update_DirectionSpeed();
@@ -121,12 +136,11 @@ public:
   std::string i_initcode;
 
 private:
+  void ComputeBBox();
   // The shape sprite and its shape; false when it does not exist.
   bool ShapeSprite(int32_t& sprite, RSpriteShape& shape) const;
   // Where the mask lies for a precise test; false when there is no shape sprite with an image.
   bool MaskPlace(RMaskPlace& place) const;
-  // False for an instance without a shape sprite: its far-away box must never meet anything.
-  bool HasShape() const;
   bool BoxRectangle(double x1, double y1, double x2, double y2) const;
 };
 

@@ -336,6 +336,7 @@ void CRoom::AddToLists(CInstance* inst) {
 }
 
 void CRoom::RebuildLists() {
+  ++r_listsversion;
   r_byid.clear();
   r_byid.reserve(r_instance.size());
   r_obj_instance.assign(size_t(Objects().Count()), {});
@@ -359,6 +360,7 @@ void CRoom::RemoveMarked() {
     if (it != r_byid.end() && it->second == inst.get()) r_byid.erase(it);
   }
   std::erase_if(r_instance, [&](const std::unique_ptr<CInstance>& i) { return marked(i.get()); });
+  ++r_listsversion;
   // An id shared by several instances maps to the first left in room order.
   if (r_byid.size() != r_instance.size())
     for (const auto& inst : r_instance) r_byid.emplace(inst->i_id, inst.get());

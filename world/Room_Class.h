@@ -145,6 +145,9 @@ public:
   std::vector<std::vector<CInstance*>> r_obj_instance_recursive;
   std::vector<RTile> r_tile;
   int32_t r_lasttile;
+  // Changes whenever instances leave the per-object lists or the lists are rebuilt, which moves
+  // the instances in them; adding at the end leaves it.
+  uint64_t r_listsversion = 0;
 
 private:
   // The fields the resource record and the saved record share, from the caption to the creation code.

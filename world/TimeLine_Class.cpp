@@ -3,7 +3,21 @@
 #include "data/Support_Stream.h"
 #include "world/World_Report.h"
 
+#include <algorithm>
+
 namespace vl {
+
+namespace {
+
+bool StepBelow(const CTimeLine::RMoment& moment, double position) {
+  return moment.m_step < position;
+}
+
+bool PositionBelow(double position, const CTimeLine::RMoment& moment) {
+  return position < moment.m_step;
+}
+
+} // namespace
 
 bool CTimeLine::LoadFromStream(CStream& stream) {
   Clear();
@@ -12,7 +26,7 @@ bool CTimeLine::LoadFromStream(CStream& stream) {
   for (int32_t i = 0, count = stream.ReadInteger(); i < count; ++i) {
     RMoment& moment = s_moments.emplace_back();
     moment.m_step = stream.ReadInteger();
-    moment.m_event.LoadFromStream(stream);
+    moment.m_event->LoadFromStream(stream);
   }
   return true;
 }
@@ -22,9 +36,37 @@ bool CTimeLine::Compile() {
   current.event_type = kTimeLineEvent;
   for (RMoment& moment : s_moments) {
     current.event_number = moment.m_step;
-    if (!moment.m_event.Compile()) return false;
+    if (!moment.m_event->Compile()) return false;
   }
   return true;
+}
+
+int32_t CTimeLine::Find(int32_t step) const {
+  const int32_t at = FindLarger(step);
+  return at >= 0 && at < Count() && s_moments[size_t(at)].m_step == step ? at : -1;
+}
+
+int32_t CTimeLine::FindLarger(double position) const {
+  if (s_moments.empty()) return -1;
+  return int32_t(std::lower_bound(s_moments.begin(), s_moments.end(), position, StepBelow) -
+                 s_moments.begin());
+}
+
+int32_t CTimeLine::FindSmaller(double position) const {
+  if (s_moments.empty()) return -1;
+  return int32_t(std::upper_bound(s_moments.begin(), s_moments.end(), position, PositionBelow) -
+                 s_moments.begin()) -
+         1;
+}
+
+CTimeLine::RMoment& CTimeLine::AddMoment(int32_t step) {
+  auto at = std::lower_bound(s_moments.begin(), s_moments.end(), double(step), StepBelow);
+  if (at != s_moments.end() && at->m_step == step) return *at;
+  return *s_moments.insert(at, RMoment{.m_step = step});
+}
+
+void CTimeLine::DeleteMoment(int32_t step) {
+  if (const int32_t at = Find(step); at >= 0) s_moments.erase(s_moments.begin() + at);
 }
 
 bool CTimeLineTable::CompileAll() {

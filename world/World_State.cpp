@@ -2,6 +2,7 @@
 
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
+#include "world/Run_Handle_Collision.h"
 #include "world/TimeLine_Class.h"
 #include "world/Variable_World.h"
 #include "world/World_Report.h"
@@ -11,6 +12,7 @@ namespace vl {
 
 void ResetWorldState() {
   Objects().ClearAll();
+  Build_CollisionPairs();
   Rooms().ClearAll();
   TimeLines().ClearAll();
   PlayState() = RPlayState();

@@ -170,7 +170,7 @@ TEST_F(GameSections, EveryRecordKindLoads) {
   const CTimeLine& timeline = *TimeLines().Get(0);
   ASSERT_EQ(timeline.s_moments.size(), 2u);
   EXPECT_EQ(timeline.s_moments[1].m_step, 5);
-  EXPECT_EQ(timeline.s_moments[1].m_event.Number(), 2);
+  EXPECT_EQ(timeline.s_moments[1].m_event->Number(), 2);
 
   ASSERT_EQ(IncludedFiles().Count(), 2);
   const CDataFile& level = *IncludedFiles().Get(0);
