@@ -273,7 +273,9 @@ TEST_F(GameSections, FailuresOfPackagesAndTimeLinesAreReportedWithTheirPlace) {
     c.change(p);
     ASSERT_TRUE(Load(p));
     EXPECT_EQ(Prepare_Game(), c.stop == nullptr);
-    if (c.stop) EXPECT_EQ(platform.messages.back(), c.stop);
+    if (c.stop) {
+      EXPECT_EQ(platform.messages.back(), c.stop);
+    }
     if (!c.stop) {
       RunState().rs_running = true;
       Game_Start();

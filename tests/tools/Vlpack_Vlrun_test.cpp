@@ -101,7 +101,9 @@ TEST_F(VlpackVlrun, FailuresHaveMessagesAndStatuses) {
   for (const RCase& c : cases) {
     const RProcessResult r = Play(c.args);
     EXPECT_EQ(r.status, c.status) << c.args;
-    if (!c.err.empty()) EXPECT_EQ(r.err, c.err) << c.args;
+    if (!c.err.empty()) {
+      EXPECT_EQ(r.err, c.err) << c.args;
+    }
   }
 }
 

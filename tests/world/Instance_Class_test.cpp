@@ -381,7 +381,9 @@ TEST_F(Instances, LandingExactlyOnTheStartIsTheStart) {
     EXPECT_EQ(i.i_pathposition, c.position) << c.endaction;
     EXPECT_EQ(i.i_pathspeed, c.pathspeed) << c.endaction;
     EXPECT_FALSE(i.Adapt_Path()) << c.endaction; // the end does not fire again at once
-    if (c.endaction == CInstance::kPathContinue) EXPECT_NEAR(i.i_x, -25, 1e-9);
+    if (c.endaction == CInstance::kPathContinue) {
+      EXPECT_NEAR(i.i_x, -25, 1e-9);
+    }
   }
 }
 

@@ -215,7 +215,9 @@ TEST_F(Objects_, ArgumentKinds) {
       EXPECT_EQ(action.act_argcode[0], nullptr);
       EXPECT_EQ(action.act_argvalue[0].Kind(), c.value.Kind()) << c.text;
       EXPECT_EQ(action.act_argvalue[0].Str(), c.value.Str()) << c.text;
-      if (c.value.IsReal()) EXPECT_EQ(action.act_argvalue[0].Real(), c.value.Real()) << c.text;
+      if (c.value.IsReal()) {
+        EXPECT_EQ(action.act_argvalue[0].Real(), c.value.Real()) << c.text;
+      }
     } else {
       ASSERT_NE(action.act_argcode[0], nullptr);
     }
