@@ -2,16 +2,11 @@
 
 #include "graphics/Graphics_Device.h"
 #include "script/Code_Function.h"
-
-#include <cmath>
+#include "script/Code_Operator.h"
 
 namespace vl {
 
 namespace {
-
-int32_t ToInt(const RValue& v) {
-  return v.IsReal() ? int32_t(std::nearbyint(v.Real())) : 0;
-}
 
 bool ToBool(const RValue& v) {
   return v.IsReal() && v.Real() >= 0.5;
@@ -32,22 +27,22 @@ void texture_set_repeat(VL_DEVICE_ARGS) {
   GR_Set_TextureRepeat(ToBool(args[0]));
 }
 void draw_set_blend_mode(VL_DEVICE_ARGS) {
-  GR_Set_BlendMode(ToInt(args[0]));
+  GR_Set_BlendMode(ArgumentWhole(args[0]));
 }
 void draw_set_blend_mode_ext(VL_DEVICE_ARGS) {
-  GR_Set_BlendModeExt(ToInt(args[0]), ToInt(args[1]));
+  GR_Set_BlendModeExt(ArgumentWhole(args[0]), ArgumentWhole(args[1]));
 }
 void texture_get_width(VL_DEVICE_ARGS) {
-  result = RValue(GR_Texture_Width(ToInt(args[0])));
+  result = RValue(GR_Texture_Width(ArgumentWhole(args[0])));
 }
 void texture_get_height(VL_DEVICE_ARGS) {
-  result = RValue(GR_Texture_Height(ToInt(args[0])));
+  result = RValue(GR_Texture_Height(ArgumentWhole(args[0])));
 }
 void texture_preload(VL_DEVICE_ARGS) {
-  GR_Texture_Preload(ToInt(args[0]));
+  GR_Texture_Preload(ArgumentWhole(args[0]));
 }
 void texture_set_priority(VL_DEVICE_ARGS) {
-  GR_Texture_Set_Priority(ToInt(args[0]), ToInt(args[1]));
+  GR_Texture_Set_Priority(ArgumentWhole(args[0]), ArgumentWhole(args[1]));
 }
 void screen_redraw(VL_DEVICE_ARGS) {
   GR_Screen_Redraw();
@@ -59,7 +54,7 @@ void screen_wait_vsync(VL_DEVICE_ARGS) {
   GR_Wait_VSync();
 }
 void display_reset(VL_DEVICE_ARGS) {
-  GR_Display_Reset(ToInt(args[0]));
+  GR_Display_Reset(ArgumentWhole(args[0]));
 }
 
 #undef VL_DEVICE_ARGS

@@ -14,14 +14,8 @@ namespace {
 
 void (*DisplayReset)() = nullptr;
 
-double Real(const RValue& v) {
-  return v.IsReal() ? v.Real() : 0.0;
-}
-int32_t Int(const RValue& v) {
-  return RoundToInt32(Real(v));
-}
 bool Bool(const RValue& v) {
-  return IsTrue(Real(v));
+  return IsTrue(ArgumentReal(v));
 }
 
 RWindowState& S() {
@@ -81,7 +75,7 @@ void window_get_caption(VL_ARGS) {
   result.SetString(w ? w->Caption() : "");
 }
 void window_set_cursor(VL_ARGS) {
-  const int32_t cursor = Int(args[0]);
+  const int32_t cursor = ArgumentWhole(args[0]);
   if (TGameWindow* w = GameWindow()) w->SetCursor(cursor);
   GameData().gd_settings.gs_showcursor = cursor != -1;
 }
@@ -90,20 +84,21 @@ void window_get_cursor(VL_ARGS) {
   result.SetReal(w ? w->Cursor() : 0);
 }
 void window_set_color(VL_ARGS) {
-  S().ws_colour = uint32_t(Int(args[0]));
+  S().ws_colour = uint32_t(ArgumentWhole(args[0]));
   Window_Paint();
 }
 void window_get_color(VL_ARGS) {
   result.SetReal(S().ws_colour);
 }
 void window_set_position(VL_ARGS) {
-  Window_SetPosition(Int(args[0]), Int(args[1]));
+  Window_SetPosition(ArgumentWhole(args[0]), ArgumentWhole(args[1]));
 }
 void window_set_size(VL_ARGS) {
-  Window_SetSize(Int(args[0]), Int(args[1]));
+  Window_SetSize(ArgumentWhole(args[0]), ArgumentWhole(args[1]));
 }
 void window_set_rectangle(VL_ARGS) {
-  Window_SetRectangle(Int(args[0]), Int(args[1]), Int(args[2]), Int(args[3]));
+  Window_SetRectangle(ArgumentWhole(args[0]), ArgumentWhole(args[1]), ArgumentWhole(args[2]),
+                      ArgumentWhole(args[3]));
 }
 void window_center(VL_ARGS) {
   Window_Center();
@@ -124,7 +119,7 @@ void window_get_height(VL_ARGS) {
   result.SetReal(Window_Client().h);
 }
 void window_set_region_size(VL_ARGS) {
-  Window_SetRegionSize(Int(args[0]), Int(args[1]), Bool(args[2]));
+  Window_SetRegionSize(ArgumentWhole(args[0]), ArgumentWhole(args[1]), Bool(args[2]));
 }
 void window_get_region_width(VL_ARGS) {
   result.SetReal(S().ws_regionw);
@@ -133,7 +128,7 @@ void window_get_region_height(VL_ARGS) {
   result.SetReal(S().ws_regionh);
 }
 void window_set_region_scale(VL_ARGS) {
-  Window_SetRegionScale(Real(args[0]), Bool(args[1]));
+  Window_SetRegionScale(ArgumentReal(args[0]), Bool(args[1]));
 }
 void window_get_region_scale(VL_ARGS) {
   result.SetReal(S().ws_scale);
@@ -149,7 +144,7 @@ void window_mouse_get_y(VL_ARGS) {
   result.SetReal(y);
 }
 void window_mouse_set(VL_ARGS) {
-  if (TGameWindow* w = GameWindow()) w->SetMouseInClient(Int(args[0]), Int(args[1]));
+  if (TGameWindow* w = GameWindow()) w->SetMouseInClient(ArgumentWhole(args[0]), ArgumentWhole(args[1]));
 }
 
 void display_get_width(VL_ARGS) {
@@ -181,19 +176,21 @@ void ChangeDisplay(RValue& result, const RDisplayMode& wanted) {
 }
 
 void display_set_size(VL_ARGS) {
-  ChangeDisplay(result, Wanted(Int(args[0]), Int(args[1]), 0, 0));
+  ChangeDisplay(result, Wanted(ArgumentWhole(args[0]), ArgumentWhole(args[1]), 0, 0));
 }
 void display_set_colordepth(VL_ARGS) {
-  ChangeDisplay(result, Wanted(0, 0, 0, Int(args[0])));
+  ChangeDisplay(result, Wanted(0, 0, 0, ArgumentWhole(args[0])));
 }
 void display_set_frequency(VL_ARGS) {
-  ChangeDisplay(result, Wanted(0, 0, Int(args[0]), 0));
+  ChangeDisplay(result, Wanted(0, 0, ArgumentWhole(args[0]), 0));
 }
 void display_set_all(VL_ARGS) {
-  ChangeDisplay(result, Wanted(Int(args[0]), Int(args[1]), Int(args[2]), Int(args[3])));
+  ChangeDisplay(result, Wanted(ArgumentWhole(args[0]), ArgumentWhole(args[1]), ArgumentWhole(args[2]),
+                               ArgumentWhole(args[3])));
 }
 void display_test_all(VL_ARGS) {
-  result.SetReal(Display().TestMode(Wanted(Int(args[0]), Int(args[1]), Int(args[2]), Int(args[3]))));
+  result.SetReal(Display().TestMode(Wanted(ArgumentWhole(args[0]), ArgumentWhole(args[1]),
+                                           ArgumentWhole(args[2]), ArgumentWhole(args[3]))));
 }
 void display_mouse_get_x(VL_ARGS) {
   int32_t x = 0, y = 0;
@@ -206,7 +203,7 @@ void display_mouse_get_y(VL_ARGS) {
   result.SetReal(y);
 }
 void display_mouse_set(VL_ARGS) {
-  if (TGameWindow* w = GameWindow()) w->SetMouseOnScreen(Int(args[0]), Int(args[1]));
+  if (TGameWindow* w = GameWindow()) w->SetMouseOnScreen(ArgumentWhole(args[0]), ArgumentWhole(args[1]));
 }
 
 #undef VL_ARGS

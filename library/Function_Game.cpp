@@ -51,10 +51,6 @@ namespace {
 
 #define VL_GAME_ARGS CInstance *self, CInstance *other, int32_t argc, RValue &r, const RValue *a
 
-int32_t Whole(const RValue& v) {
-  return RoundToInt32(v.IsReal() ? v.Real() : 0.0);
-}
-
 // Runs text as code with the extra arguments in the argument slots, which are given back as they
 // were; argument_count stays the caller's. A compile error names what was executed.
 void ExecuteText(CInstance* self, CInstance* other, const std::string& text, const RValue* extra,
@@ -108,7 +104,7 @@ void show_debug_message(VL_GAME_ARGS) {
 // loop waits busily and would starve the machine.
 void set_program_priority(VL_GAME_ARGS) {
   static constexpr int kNice[] = {19, 10, 5, 0, -5, -10, -15};
-  const int32_t p = Whole(a[0]);
+  const int32_t p = ArgumentWhole(a[0]);
   SetProcessNice(p >= -3 && p <= 3 ? kNice[p + 3] : 0);
 }
 

@@ -5,6 +5,7 @@
 #include "library/Registry_Store.h"
 #include "library/Support_Report.h"
 #include "script/Code_Function.h"
+#include "script/Code_Operator.h"
 
 #include <cmath>
 #include <cstring>
@@ -26,10 +27,6 @@ std::string GameKey() {
 
 std::string ArgText(const RValue& v) {
   return std::string(v.Str());
-}
-
-double ArgReal(const RValue& v) {
-  return v.IsReal() ? v.Real() : 0.0;
 }
 
 // A real is kept as the 8 bytes of its double, lowest first.
@@ -100,7 +97,7 @@ void registry_write_string(VL_ARGS) {
   Write(GameKey(), args[0], ArgText(args[1]));
 }
 void registry_write_real(VL_ARGS) {
-  Write(GameKey(), args[0], RealValue(ArgReal(args[1])));
+  Write(GameKey(), args[0], RealValue(ArgumentReal(args[1])));
 }
 void registry_read_string(VL_ARGS) {
   result = StringOf(LoadRegistry().Find(GameKey(), args[0].Str()));
@@ -116,7 +113,7 @@ void registry_write_string_ext(VL_ARGS) {
   if (!RefusedExt(args[0])) Write(ExtKey(args[0]), args[1], ArgText(args[2]));
 }
 void registry_write_real_ext(VL_ARGS) {
-  if (!RefusedExt(args[0])) Write(ExtKey(args[0]), args[1], RealValue(ArgReal(args[2])));
+  if (!RefusedExt(args[0])) Write(ExtKey(args[0]), args[1], RealValue(ArgumentReal(args[2])));
 }
 void registry_read_string_ext(VL_ARGS) {
   result = StringOf(LoadRegistry().Find(ExtKey(args[0]), args[1].Str()));
@@ -130,7 +127,7 @@ void registry_exists_ext(VL_ARGS) {
 }
 
 void registry_set_root(VL_ARGS) {
-  const double root = std::nearbyint(ArgReal(args[0]));
+  const double root = std::nearbyint(ArgumentReal(args[0]));
   ExtRoot() = root == 1 || root == 2 || root == 3 ? int32_t(root) : 0;
 }
 

@@ -29,6 +29,14 @@ inline int32_t RoundToInt32(double v) {
     if (auto t = static_cast<int32_t>(v); static_cast<double>(t) == v) return t;
   return RoundFraction32(v);
 }
+// An argument of a built-in function as a number: a string counts as 0; and that number rounded
+// half to even, INT32_MIN beyond 32 bits.
+inline double ArgumentReal(const RValue& v) {
+  return v.IsReal() ? v.Real() : 0.0;
+}
+inline int32_t ArgumentWhole(const RValue& v) {
+  return RoundToInt32(ArgumentReal(v));
+}
 
 // The operators on two reals without any failure: false when op needs the general path (a division
 // by zero or an unknown operator), which then records the message.

@@ -16,13 +16,9 @@ namespace {
 
 #define VL_SOUND_ARGS CInstance *, CInstance *, int32_t, RValue &r, const RValue *a
 
-double Real(const RValue& v) {
-  return v.IsReal() ? v.Real() : 0.0;
-}
-
 // The sample of the sound an argument names; -1 (reported) when there is no such sound.
 int32_t SampleOf(const RValue& snd) {
-  CSound* sound = Sounds().Get(RoundToInt32(Real(snd)));
+  CSound* sound = Sounds().Get(RoundToInt32(ArgumentReal(snd)));
   if (!sound) {
     ReportEventError("Sound does not exist.", false);
     return -1;
@@ -47,29 +43,29 @@ void sound_stop_all(VL_SOUND_ARGS) {
 }
 
 void sound_isplaying(VL_SOUND_ARGS) {
-  CSound* sound = Sounds().Get(RoundToInt32(Real(a[0])));
+  CSound* sound = Sounds().Get(RoundToInt32(ArgumentReal(a[0])));
   r = RValue(sound && SoundLayer().IsPlaying(sound->GetSoundId()) ? 1.0 : 0.0);
 }
 
 void sound_volume(VL_SOUND_ARGS) {
-  if (const int32_t id = SampleOf(a[0]); id >= 0) SoundLayer().SetVolume(id, 0, Real(a[1]));
+  if (const int32_t id = SampleOf(a[0]); id >= 0) SoundLayer().SetVolume(id, 0, ArgumentReal(a[1]));
 }
 
 void sound_fade(VL_SOUND_ARGS) {
   if (const int32_t id = SampleOf(a[0]); id >= 0)
-    SoundLayer().SetVolume(id, RoundToInt32(Real(a[2])), Real(a[1]));
+    SoundLayer().SetVolume(id, RoundToInt32(ArgumentReal(a[2])), ArgumentReal(a[1]));
 }
 
 void sound_pan(VL_SOUND_ARGS) {
-  if (const int32_t id = SampleOf(a[0]); id >= 0) SoundLayer().SetPan(id, Real(a[1]));
+  if (const int32_t id = SampleOf(a[0]); id >= 0) SoundLayer().SetPan(id, ArgumentReal(a[1]));
 }
 
 void sound_background_tempo(VL_SOUND_ARGS) {
-  SoundLayer().SetTempo(Real(a[0]));
+  SoundLayer().SetTempo(ArgumentReal(a[0]));
 }
 
 void sound_global_volume(VL_SOUND_ARGS) {
-  SoundLayer().SetGlobalVolume(Real(a[0]));
+  SoundLayer().SetGlobalVolume(ArgumentReal(a[0]));
 }
 
 void sound_set_search_directory(VL_SOUND_ARGS) {

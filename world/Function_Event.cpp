@@ -13,20 +13,16 @@ namespace {
 
 #define VL_EVENT_ARGS CInstance *self, CInstance *other, int32_t, RValue &, const RValue *a
 
-int32_t Whole(const RValue& v) {
-  return RoundToInt32(v.IsReal() ? v.Real() : 0.0);
-}
-
 void event_perform(VL_EVENT_ARGS) {
-  PerformEvent(self, other, Whole(a[0]), Whole(a[1]));
+  PerformEvent(self, other, ArgumentWhole(a[0]), ArgumentWhole(a[1]));
 }
 
 void event_perform_object(VL_EVENT_ARGS) {
-  PlayHost().PerformEventObject(self, other, Whole(a[0]), Whole(a[1]), Whole(a[2]));
+  PlayHost().PerformEventObject(self, other, ArgumentWhole(a[0]), ArgumentWhole(a[1]), ArgumentWhole(a[2]));
 }
 
 void event_user(VL_EVENT_ARGS) {
-  PerformEvent(self, other, ev_other, 10 + Whole(a[0]));
+  PerformEvent(self, other, ev_other, 10 + ArgumentWhole(a[0]));
 }
 
 // The current object owns the event being run, so inside an inherited event this reaches the

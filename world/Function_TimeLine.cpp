@@ -13,16 +13,12 @@ namespace {
 
 #define VL_TIMELINE_ARGS CInstance *, CInstance *, int32_t, RValue &result, const RValue *a
 
-int32_t Whole(const RValue& v) {
-  return RoundToInt32(v.IsReal() ? v.Real() : 0.0);
-}
-
 void timeline_exists(VL_TIMELINE_ARGS) {
-  result = RValue(TimeLines().Exists(Whole(a[0])) ? 1.0 : 0.0);
+  result = RValue(TimeLines().Exists(ArgumentWhole(a[0])) ? 1.0 : 0.0);
 }
 
 void timeline_name(VL_TIMELINE_ARGS) {
-  result = RValue(TimeLines().Name(Whole(a[0])));
+  result = RValue(TimeLines().Name(ArgumentWhole(a[0])));
 }
 
 void timeline_add(VL_TIMELINE_ARGS) {
@@ -30,25 +26,25 @@ void timeline_add(VL_TIMELINE_ARGS) {
 }
 
 void timeline_delete(VL_TIMELINE_ARGS) {
-  const int32_t ind = Whole(a[0]);
+  const int32_t ind = ArgumentWhole(a[0]);
   if (!TimeLines().Exists(ind)) return ReportEventError("Trying to delete non-existing timeline.", false);
   TimeLines().Delete(ind);
   result = RValue(1.0);
 }
 
 void timeline_clear(VL_TIMELINE_ARGS) {
-  if (CTimeLine* timeline = TimeLines().Get(Whole(a[0]))) timeline->Clear();
+  if (CTimeLine* timeline = TimeLines().Get(ArgumentWhole(a[0]))) timeline->Clear();
 }
 
 void timeline_moment_clear(VL_TIMELINE_ARGS) {
-  if (CTimeLine* timeline = TimeLines().Get(Whole(a[0]))) timeline->DeleteMoment(Whole(a[1]));
+  if (CTimeLine* timeline = TimeLines().Get(ArgumentWhole(a[0]))) timeline->DeleteMoment(ArgumentWhole(a[1]));
 }
 
 // The action compiles as part of the code that adds it: a compile error names that code's event.
 void timeline_moment_add(VL_TIMELINE_ARGS) {
-  CTimeLine* timeline = TimeLines().Get(Whole(a[0]));
+  CTimeLine* timeline = TimeLines().Get(ArgumentWhole(a[0]));
   if (!timeline) return;
-  CEvent& event = *timeline->AddMoment(Whole(a[1])).m_event;
+  CEvent& event = *timeline->AddMoment(ArgumentWhole(a[1])).m_event;
   event.AddCodeAction(a[2].IsString() ? std::string(a[2].Str()) : std::string());
   event.e_actions.back().Compile();
 }
