@@ -1,5 +1,6 @@
 // The collision pass of one step for 5000 moving instances of three objects with collision events
 // between them (each bounces off what it meets), through the grid and by testing every pair.
+#include "tests/support/Test_Sprites.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
 #include "world/Run_Handle_Collision.h"
@@ -13,19 +14,6 @@ namespace {
 
 constexpr int32_t kInstances = 5000;
 constexpr int32_t kWidth = 2000, kHeight = 1500;
-
-class CBenchSprites final : public CSpriteShapes {
-public:
-  bool Shape(int32_t sprite, RSpriteShape& shape) const override {
-    shape = RSpriteShape{1, RBounds{0, 0, 15, 15}, 8, 8};
-    return sprite == 0;
-  }
-  bool MaskPoint(const RMaskPlace&, int32_t, int32_t) const override { return true; }
-  bool MaskRectangle(const RMaskPlace&, int32_t, int32_t, int32_t, int32_t) const override { return true; }
-  bool MaskEllipse(const RMaskPlace&, int32_t, int32_t, int32_t, int32_t) const override { return true; }
-  bool MaskLine(const RMaskPlace&, int32_t, int32_t, int32_t, int32_t) const override { return true; }
-  bool MaskInstance(const RMaskPlace&, const RMaskPlace&) const override { return true; }
-};
 
 // A collision event turns the instance around.
 class CBounceHost final : public CPlayHost {
@@ -42,7 +30,7 @@ public:
 };
 
 struct RBenchRoom {
-  CBenchSprites sprites;
+  test::CSquareSprite sprites{16, 8, 8};
   CBounceHost host;
   CRoom room;
 

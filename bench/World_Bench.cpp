@@ -3,6 +3,7 @@
 // each through Adapt_Speed, Adapt_Path and SetPosition as the step moves them. Also the per-object
 // iteration and the look-up by id that events and `with` use.
 #include "library/Path_Class.h"
+#include "tests/support/Test_Sprites.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
 
@@ -15,22 +16,8 @@ namespace {
 
 constexpr int32_t kInstances = 10000;
 
-// One 16 x 16 sprite with its origin in the middle, so that every move recomputes a real box.
-class CBenchSprites final : public CSpriteShapes {
-public:
-  bool Shape(int32_t sprite, RSpriteShape& shape) const override {
-    shape = RSpriteShape{1, RBounds{0, 0, 15, 15}, 8, 8};
-    return sprite == 0;
-  }
-  bool MaskPoint(const RMaskPlace&, int32_t, int32_t) const override { return true; }
-  bool MaskRectangle(const RMaskPlace&, int32_t, int32_t, int32_t, int32_t) const override { return true; }
-  bool MaskEllipse(const RMaskPlace&, int32_t, int32_t, int32_t, int32_t) const override { return true; }
-  bool MaskLine(const RMaskPlace&, int32_t, int32_t, int32_t, int32_t) const override { return true; }
-  bool MaskInstance(const RMaskPlace&, const RMaskPlace&) const override { return true; }
-};
-
 struct RBenchWorld {
-  CBenchSprites sprites;
+  test::CSquareSprite sprites{16, 8, 8};
   CRoom room;
   int32_t objects[3];
 

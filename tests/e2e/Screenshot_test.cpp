@@ -18,6 +18,14 @@ RProcessResult RunHeadless(const TScratchDir& dir, const std::string& game, cons
                     Quote(game));
 }
 
+// The world example packed into the scratch folder; empty when vlpack failed.
+std::string PackWorldExample(const TScratchDir& dir) {
+  const std::string game = dir / "world.vlg";
+  const RProcessResult packed = RunCommand(Quote(BuiltProgram("vlpack")) + " " +
+                                           Quote(SourceFile("examples/world")) + " -o " + Quote(game));
+  return packed.status == 0 ? game : "";
+}
+
 TEST(Screenshot, EachStepAskedForIsWrittenWithItsRoomsColourAndSize) {
   const TScratchDir dir;
   const std::filesystem::path folder = dir.Path() / "game";
@@ -54,11 +62,8 @@ TEST(Screenshot, EachStepAskedForIsWrittenWithItsRoomsColourAndSize) {
 
 TEST(Screenshot, TheWorldExampleShowsItsRoomColour) {
   const TScratchDir dir;
-  const std::string game = dir / "world.vlg";
-  ASSERT_EQ(RunCommand(Quote(BuiltProgram("vlpack")) + " " + Quote(SourceFile("examples/world")) + " -o " +
-                       Quote(game))
-                .status,
-            0);
+  const std::string game = PackWorldExample(dir);
+  ASSERT_FALSE(game.empty());
   const RProcessResult r = RunHeadless(dir, game, "--steps 2 --screenshot 2:world.png");
   ASSERT_EQ(r.status, 0) << r.err;
   std::unique_ptr<TBitmap32> shot = LoadImageFile(dir / "world.png");
@@ -71,11 +76,8 @@ TEST(Screenshot, TheWorldExampleShowsItsRoomColour) {
 // (SDL unloads the driver at exit, which leaves its own allocations behind: no leak report.)
 TEST(Screenshot, TheWindowBackendDrawsThroughItsContext) {
   const TScratchDir dir;
-  const std::string game = dir / "world.vlg";
-  ASSERT_EQ(RunCommand(Quote(BuiltProgram("vlpack")) + " " + Quote(SourceFile("examples/world")) + " -o " +
-                       Quote(game))
-                .status,
-            0);
+  const std::string game = PackWorldExample(dir);
+  ASSERT_FALSE(game.empty());
   const RProcessResult r =
       RunCommand("cd " + Quote(dir.Path().string()) + " && env SDL_VIDEODRIVER=offscreen " +
                  "ASAN_OPTIONS=detect_leaks=0 TMPDIR=" + Quote(dir.Path().string()) + " " + kPinnedDriver +
@@ -89,11 +91,8 @@ TEST(Screenshot, TheWindowBackendDrawsThroughItsContext) {
 // Without an OpenGL 3.3 core context (here: no EGL vendor at all) the game runs, drawing nothing.
 TEST(Screenshot, HeadlessWithoutOpenGlSaysSoOnceAndRuns) {
   const TScratchDir dir;
-  const std::string game = dir / "world.vlg";
-  ASSERT_EQ(RunCommand(Quote(BuiltProgram("vlpack")) + " " + Quote(SourceFile("examples/world")) + " -o " +
-                       Quote(game))
-                .status,
-            0);
+  const std::string game = PackWorldExample(dir);
+  ASSERT_FALSE(game.empty());
   const RProcessResult r = RunHeadless(dir, game, "--steps 2");
   ASSERT_EQ(r.status, 0) << r.err;
   const RProcessResult none = RunCommand(

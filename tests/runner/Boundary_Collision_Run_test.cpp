@@ -2,6 +2,7 @@
 // counted inside, and the view events in their order; and both in their place in the step.
 #include "runner/Run_Main.h"
 #include "tests/runner/Run_Test_Support.h"
+#include "tests/support/Test_Sprites.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
 #include "world/Sprite_Shape.h"
@@ -11,20 +12,6 @@
 
 namespace vl::test {
 namespace {
-
-// Sprite 0: one 16 x 16 image with its origin at the top left.
-class CSquare final : public CSpriteShapes {
-public:
-  bool Shape(int32_t sprite, RSpriteShape& shape) const override {
-    shape = RSpriteShape{1, RBounds{0, 0, 15, 15}, 0, 0};
-    return sprite == 0;
-  }
-  bool MaskPoint(const RMaskPlace&, int32_t, int32_t) const override { return true; }
-  bool MaskRectangle(const RMaskPlace&, int32_t, int32_t, int32_t, int32_t) const override { return true; }
-  bool MaskEllipse(const RMaskPlace&, int32_t, int32_t, int32_t, int32_t) const override { return true; }
-  bool MaskLine(const RMaskPlace&, int32_t, int32_t, int32_t, int32_t) const override { return true; }
-  bool MaskInstance(const RMaskPlace&, const RMaskPlace&) const override { return true; }
-};
 
 class Boundaries : public RunnerGame {
 protected:
@@ -55,7 +42,7 @@ protected:
     return traced;
   }
 
-  CSquare square;
+  CSquareSprite square{16, 0, 0};
 };
 
 TEST_F(Boundaries, RoomEventsCountTheBordersInside) {

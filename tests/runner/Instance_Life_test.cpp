@@ -2,6 +2,7 @@
 // id and position, takes the new object's properties, and runs the events that were asked for.
 #include "runner/Run_Main.h"
 #include "tests/runner/Run_Test_Support.h"
+#include "tests/support/Test_Sprites.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Class.h"
 #include "world/Room_Class.h"
@@ -12,23 +13,6 @@
 
 namespace vl::test {
 namespace {
-
-// Sprite 0 is a solid 8 by 8 square with its origin at the top left.
-class CSquareSprite final : public CSpriteShapes {
-public:
-  bool Shape(int32_t sprite, RSpriteShape& shape) const override {
-    if (sprite != 0) return false;
-    shape.ss_images = 1;
-    shape.ss_bbox = {0, 0, 7, 7};
-    shape.ss_width = shape.ss_height = 8;
-    return true;
-  }
-  bool MaskPoint(const RMaskPlace&, int32_t, int32_t) const override { return true; }
-  bool MaskRectangle(const RMaskPlace&, int32_t, int32_t, int32_t, int32_t) const override { return true; }
-  bool MaskEllipse(const RMaskPlace&, int32_t, int32_t, int32_t, int32_t) const override { return true; }
-  bool MaskLine(const RMaskPlace&, int32_t, int32_t, int32_t, int32_t) const override { return true; }
-  bool MaskInstance(const RMaskPlace&, const RMaskPlace&) const override { return true; }
-};
 
 class InstanceLife : public RunnerGame {
 protected:
@@ -65,7 +49,7 @@ protected:
     return {list.begin(), list.end()};
   }
 
-  CSquareSprite shapes;
+  CSquareSprite shapes{8, 0, 0};
   int32_t from = -1, into = -1;
 };
 
